@@ -1,0 +1,131 @@
+// driver-stress: puts Tavik::sum, Tavik::remove and Tavik::display under load
+// and writes a plain-text report to standard output.
+//
+//   driver-stress [N]   N = 1, 2 or 3 runs that scenario alone; anything
+//                       else, or nothing, runs all three in order.
+//
+// Exit status 0 once the whole report is written; 1 when it cannot be written
+// or an array cannot be allocated, with one line on standard error.
+
+#include <cerrno>
+#include <climits>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "Functions.h"
+
+namespace {
+
+constexpr const char* kProgramName = "driver-stress";
+constexpr std::size_t kSmallListSize = 100;
+constexpr std::size_t kLargeArraySize = 10'000'000;
+
+}  // namespace
+
+int RandomInt(int low, int high) { return low + std::rand() % (high - low + 1); }
+
+namespace {
+
+// One draw per element, in ascending index order, so that the report
+// follows from the generator's sequence alone.
+void FillRandom(int* begin, int* end, int low, int high) {
+  for (int* p = begin; p != end; ++p) *p = RandomInt(low, high);
+}
+
+// The scenario number, read as atoi reads it, except that a number outside
+// int's range selects the full run (0) instead of wrapping.
+int ScenarioNumber(int argc, char** argv) {
+  if (argc <= 1) return 0;
+  errno = 0;
+  const long number = std::strtol(argv[1], nullptr, 10);
+  if (errno == ERANGE || number < INT_MIN || number > INT_MAX) return 0;
+  return static_cast<int>(number);
+}
+
+// One line on standard error. cerr is tied to cout and would flush it first,
+// which would only fail again when cout is what failed.
+void ReportError(const std::string& message) {
+  std::cerr.tie(nullptr);
+  std::cerr << kProgramName << ": " << message << '\n';
+}
+
+}  // namespace
+
+void TestStress1() {
+  std::cout << "***** Stress1 *****" << std::endl;
+  const auto list = std::make_unique_for_overwrite<int[]>(kSmallListSize);
+  int* const begin = list.get();
+  int* end = begin + kSmallListSize;
+  FillRandom(begin, end, 1, 9);
+  Tavik::display(begin, end);
+  for (int value = 1; value <= 9; ++value) {
+    end = Tavik::remove(begin, end, value);
+    std::cout << "remove " << value << ", new list: ";
+    Tavik::display(begin, end);
+  }
+}
+
+void TestStress2() {
+  std::cout << "***** Stress2 *****" << std::endl;
+  const auto array = std::make_unique_for_overwrite<int[]>(kLargeArraySize);
+  int* const begin = array.get();
+  int* end = begin + kLargeArraySize;
+  FillRandom(begin, end, -10, 10);
+  std::cout << "Sum is " << Tavik::sum(begin, end) << std::endl;
+  for (int value = -10; value <= 10; ++value) {
+    end = Tavik::remove(begin, end, value);
+    std::cout << "remove " << value << ", sum is " << Tavik::sum(begin, end)
+              << std::endl;
+  }
+}
+
+void TestStress3() {
+  std::cout << "***** Stress3 *****" << std::endl;
+  const auto array = std::make_unique_for_overwrite<int[]>(kLargeArraySize);
+  int* const begin = array.get();
+  int* const end = begin + kLargeArraySize;
+  std::fill(begin, end, 1);
+  for (std::size_t index = 1; index < kLargeArraySize; index *= 10) {
+    begin[index] = 5;
+  }
+  std::cout << "Sum is " << Tavik::sum(begin, end) << std::endl;
+  int* const new_end = Tavik::remove(begin, end, 1);
+  std::cout << "remove " << 1 << ", sum is " << Tavik::sum(begin, new_end)
+            << std::endl;
+}
+
+int main(int argc, char** argv) {
+  std::srand(0);
+  const int scenario = ScenarioNumber(argc, argv);
+  // Every line is flushed as it ends, so a report that cannot be written
+  // fails at that line; stop there rather than report success.
+  std::cout.exceptions(std::ios::badbit);
+  try {
+    switch (scenario) {
+      case 1: TestStress1(); break;
+      case 2: TestStress2(); break;
+      case 3: TestStress3(); break;
+      default:
+        TestStress1();
+        TestStress2();
+        TestStress3();
+    }
+    return EXIT_SUCCESS;
+  } catch (const std::bad_alloc&) {
+    ReportError("cannot allocate the array: out of memory");
+  } catch (const std::exception&) {
+    // libstdc++ throws the stream's failure as a type that a handler for
+    // std::ios_base::failure does not match, hence the broader handler.
+    const int cause = errno;  // set by the write that failed
+    if (!std::cout.bad()) throw;
+    ReportError(std::string("cannot write the report: ") +
+                (cause != 0 ? std::strerror(cause) : "write error"));
+  }
+  return EXIT_FAILURE;
+}
