@@ -1,0 +1,256 @@
+// Runs the built driver-stress as a child process and compares everything it
+// writes with a report computed here from rand() alone, without the library.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+enum class Output { kFile, kDevFull, kClosed, kPipeWithoutReader };
+
+struct Result {
+  int status = -1;  // exit status, or 128 + signal
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
+std::string TemporaryFile() {
+  std::string path = ::testing::TempDir() + "driver-stress-XXXXXX";
+  const int fd = mkstemp(path.data());
+  EXPECT_NE(fd, -1) << std::strerror(errno);
+  close(fd);
+  return path;
+}
+
+Result RunDriver(const std::vector<std::string>& args, Output output = Output::kFile,
+           rlim_t address_space = RLIM_INFINITY) {
+  const std::string out_path = TemporaryFile();
+  const std::string err_path = TemporaryFile();
+  std::vector<char*> argv{const_cast<char*>(DRIVER_STRESS_PATH)};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  int pipe_ends[2] = {-1, -1};
+  if (output == Output::kPipeWithoutReader) {
+    EXPECT_EQ(pipe(pipe_ends), 0);
+    close(pipe_ends[0]);
+  }
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int err = open(err_path.c_str(), O_WRONLY | O_TRUNC);
+    dup2(err, STDERR_FILENO);
+    switch (output) {
+      case Output::kFile:
+        dup2(open(out_path.c_str(), O_WRONLY | O_TRUNC), STDOUT_FILENO);
+        break;
+      case Output::kDevFull:
+        dup2(open("/dev/full", O_WRONLY), STDOUT_FILENO);
+        break;
+      case Output::kClosed:
+        close(STDOUT_FILENO);
+        break;
+      case Output::kPipeWithoutReader:
+        dup2(pipe_ends[1], STDOUT_FILENO);
+        break;
+    }
+    const rlimit limit{address_space, address_space};
+    setrlimit(RLIMIT_AS, &limit);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  if (pipe_ends[1] != -1) close(pipe_ends[1]);
+  int wait_status = 0;
+  EXPECT_EQ(waitpid(pid, &wait_status, 0), pid);
+  Result result;
+  result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status)
+                                         : 128 + WTERMSIG(wait_status);
+  result.out = ReadFile(out_path);
+  result.err = ReadFile(err_path);
+  std::remove(out_path.c_str());
+  std::remove(err_path.c_str());
+  return result;
+}
+
+std::string Join(const std::vector<int>& values) {
+  std::string line;
+  for (const int v : values) {
+    if (!line.empty()) line += ", ";
+    line += std::to_string(v);
+  }
+  return line + "\n";
+}
+
+// Each expectation draws from rand() as the program does: one value per
+// element, continuing from wherever the generator stands.
+std::string ExpectedStress1() {
+  std::vector<int> list(100);
+  for (int& v : list) v = 1 + std::rand() % 9;
+  std::string report = "***** Stress1 *****\n" + Join(list);
+  for (int removed = 1; removed <= 9; ++removed) {
+    std::vector<int> left;
+    for (const int v : list) {
+      if (v > removed) left.push_back(v);
+    }
+    report += "remove " + std::to_string(removed) + ", new list: " + Join(left);
+  }
+  return report;
+}
+
+std::string ExpectedStress2() {
+  std::array<long long, 21> count{};  // count[v + 10] for v in [-10, 10]
+  for (int i = 0; i < 10'000'000; ++i) ++count[std::rand() % 21];
+  long long total = 0;
+  for (int v = -10; v <= 10; ++v) total += v * count[v + 10];
+  std::string report = "***** Stress2 *****\nSum is " + std::to_string(total) + "\n";
+  for (int v = -10; v <= 10; ++v) {
+    total -= v * count[v + 10];
+    report += "remove " + std::to_string(v) + ", sum is " + std::to_string(total) + "\n";
+  }
+  return report;
+}
+
+std::string ExpectedStress3() {
+  constexpr long long kFives = 7;  // at 1, 10, ..., 1,000,000
+  constexpr long long kOnes = 10'000'000 - kFives;
+  return "***** Stress3 *****\nSum is " + std::to_string(kOnes + 5 * kFives) +
+         "\nremove 1, sum is " + std::to_string(5 * kFives) + "\n";
+}
+
+enum class Report { kFull, kStress1, kStress2, kStress3 };
+
+const std::string& Expected(Report report) {
+  static const std::array<std::string, 4> reports = [] {
+    std::array<std::string, 4> r;
+    std::srand(0);
+    r[0] = ExpectedStress1();
+    r[0] += ExpectedStress2();
+    r[0] += ExpectedStress3();
+    std::srand(0);
+    r[1] = ExpectedStress1();
+    std::srand(0);
+    r[2] = ExpectedStress2();
+    r[3] = ExpectedStress3();
+    return r;
+  }();
+  return reports[static_cast<int>(report)];
+}
+
+struct ArgumentCase {
+  const char* name;
+  std::vector<std::string> args;
+  Report report;
+};
+
+void PrintTo(const ArgumentCase& c, std::ostream* os) { *os << c.name; }
+
+class Arguments : public ::testing::TestWithParam<ArgumentCase> {};
+
+TEST_P(Arguments, SelectTheReport) {
+  const Result result = RunDriver(GetParam().args);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, Expected(GetParam().report));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Arguments,
+    ::testing::Values(
+        ArgumentCase{"None", {}, Report::kFull},
+        ArgumentCase{"One", {"1"}, Report::kStress1},
+        ArgumentCase{"Two", {"2"}, Report::kStress2},
+        ArgumentCase{"Three", {"3"}, Report::kStress3},
+        ArgumentCase{"Zero", {"0"}, Report::kFull},
+        ArgumentCase{"Four", {"4"}, Report::kFull},
+        ArgumentCase{"MinusOne", {"-1"}, Report::kFull},
+        ArgumentCase{"Letters", {"abc"}, Report::kFull},
+        ArgumentCase{"Empty", {""}, Report::kFull},
+        ArgumentCase{"TwoThenLetter", {"2x"}, Report::kStress2},
+        ArgumentCase{"BlankThree", {" 3"}, Report::kStress3},
+        ArgumentCase{"TabPlusTwo", {"\t+2"}, Report::kStress2},
+        ArgumentCase{"TwoArguments", {"1", "2"}, Report::kStress1},
+        ArgumentCase{"TwoToThe32PlusOne", {"4294967297"}, Report::kFull},
+        ArgumentCase{"MinusTwoToThe32PlusThree", {"-4294967293"}, Report::kFull},
+        ArgumentCase{"IntMaxPlusOne", {"2147483648"}, Report::kFull},
+        ArgumentCase{"BeyondLong", {"18446744073709551617"}, Report::kFull}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+std::string WriteError(int cause) {
+  return std::string("driver-stress: cannot write the report: ") +
+         std::strerror(cause) + "\n";
+}
+
+struct OutputCase {
+  const char* name;
+  Output output;
+  int cause;
+};
+
+void PrintTo(const OutputCase& c, std::ostream* os) { *os << c.name; }
+
+class UnwritableOutput : public ::testing::TestWithParam<OutputCase> {};
+
+TEST_P(UnwritableOutput, FailsWithTheCause) {
+  // Ignored signals stay ignored in the child, so a gone reader is EPIPE.
+  const auto previous = std::signal(SIGPIPE, SIG_IGN);
+  const Result result = RunDriver({"1"}, GetParam().output);
+  std::signal(SIGPIPE, previous);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, WriteError(GetParam().cause));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UnwritableOutput,
+    ::testing::Values(OutputCase{"FullDisk", Output::kDevFull, ENOSPC},
+                      OutputCase{"Closed", Output::kClosed, EBADF},
+                      OutputCase{"PipeWithoutReader", Output::kPipeWithoutReader, EPIPE}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Enough address space for the small list, not for a 40 MB array.
+constexpr rlim_t kSmallAddressSpace = 32 << 20;
+
+TEST(OutOfMemory, KeepsWhatWasWrittenAndFails) {
+  if (kAddressSanitizer) {
+    GTEST_SKIP() << "the address sanitizer needs far more address space than "
+                    "the limit leaves";
+  }
+  const Result small = RunDriver({"1"}, Output::kFile, kSmallAddressSpace);
+  ASSERT_EQ(small.status, 0) << "the limit leaves too little for the small list";
+  EXPECT_EQ(small.out, Expected(Report::kStress1));
+
+  const Result full = RunDriver({}, Output::kFile, kSmallAddressSpace);
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.out, Expected(Report::kStress1) + "***** Stress2 *****\n");
+  EXPECT_EQ(full.err, "driver-stress: cannot allocate the array: out of memory\n");
+}
+
+}  // namespace

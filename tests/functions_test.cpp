@@ -1,0 +1,267 @@
+#include "Functions.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+// The removal the library promises, written as plainly as it can be: shift
+// everything behind each match one place down. Quadratic, so tests only.
+template <class T>
+T* ShiftingRemove(T* begin, T* end, T item) {
+  T* p = begin;
+  T* e = end;
+  while (p != e) {
+    if (item == *p) {
+      for (T* q = p + 1; q != e; ++q) *(q - 1) = *q;
+      --e;
+    } else {
+      ++p;
+    }
+  }
+  return e;
+}
+
+template <class T>
+T Element(int value) {
+  if constexpr (std::is_same_v<T, std::string>) {
+    // Long enough to live on the heap, so every copy allocates.
+    return std::to_string(value).append(" is a value with a long name");
+  } else {
+    return static_cast<T>(value);
+  }
+}
+
+template <class T>
+std::vector<T> Elements(const std::vector<int>& values) {
+  std::vector<T> result;
+  for (int v : values) result.push_back(Element<T>(v));
+  return result;
+}
+
+// Runs Tavik::remove and the shifting model on copies of one input and
+// expects the same returned end and the same whole array.
+template <class T>
+void ExpectSameAsShifting(const std::vector<T>& input, const T& item) {
+  std::vector<T> actual = input;
+  std::vector<T> expected = input;
+  const auto actual_end =
+      Tavik::remove(actual.data(), actual.data() + actual.size(), item) -
+      actual.data();
+  const auto expected_end =
+      ShiftingRemove(expected.data(), expected.data() + expected.size(), item) -
+      expected.data();
+  ASSERT_EQ(actual_end, expected_end) << ::testing::PrintToString(input);
+  ASSERT_EQ(actual, expected) << ::testing::PrintToString(input);
+}
+
+template <class T>
+class RemoveTest : public ::testing::Test {};
+using ElementTypes = ::testing::Types<int, long long, std::string>;
+TYPED_TEST_SUITE(RemoveTest, ElementTypes);
+
+// Every array of up to 8 elements drawn from three values, removing each of
+// them and one that never occurs.
+TYPED_TEST(RemoveTest, MatchesShiftingOnEverySmallArray) {
+  constexpr int kValues = 3;
+  for (int length = 0; length <= 8; ++length) {
+    int combinations = 1;
+    for (int i = 0; i < length; ++i) combinations *= kValues;
+    for (int code = 0; code < combinations; ++code) {
+      std::vector<int> values;
+      for (int i = 0, c = code; i < length; ++i, c /= kValues) {
+        values.push_back(c % kValues);
+      }
+      for (int item = 0; item <= kValues; ++item) {
+        ExpectSameAsShifting(Elements<TypeParam>(values),
+                             Element<TypeParam>(item));
+      }
+    }
+  }
+}
+
+TYPED_TEST(RemoveTest, MatchesShiftingOnRandomArrays) {
+  std::mt19937 generator(20261207);
+  for (int round = 0; round < 2000; ++round) {
+    const int length = std::uniform_int_distribution<int>(0, 300)(generator);
+    const int spread = std::uniform_int_distribution<int>(1, 30)(generator);
+    std::uniform_int_distribution<int> value(-spread, spread);
+    std::vector<int> values(length);
+    for (int& v : values) v = value(generator);
+    ExpectSameAsShifting(Elements<TypeParam>(values),
+                         Element<TypeParam>(value(generator)));
+  }
+}
+
+// item may name an element of the range itself; it is a copy, so the
+// overwritten first place does not change what is removed.
+TYPED_TEST(RemoveTest, RemovesTheValueOfTheFirstElement) {
+  for (const std::vector<int>& values :
+       {std::vector<int>{1, 1, 2, 1}, {4, 5, 4, 6, 4}, {9}, {2, 3, 3, 2}}) {
+    std::vector<TypeParam> actual = Elements<TypeParam>(values);
+    std::vector<TypeParam> expected = actual;
+    TypeParam* const begin = actual.data();
+    TypeParam* const end = begin + actual.size();
+    const auto actual_end = Tavik::remove(begin, end, *begin) - begin;
+    const auto expected_end =
+        ShiftingRemove(expected.data(), expected.data() + expected.size(),
+                       expected.front()) -
+        expected.data();
+    EXPECT_EQ(actual_end, expected_end);
+    EXPECT_EQ(actual, expected);
+  }
+}
+
+struct RemoveCase {
+  std::vector<int> input;
+  int item;
+  std::ptrdiff_t new_end;
+  std::vector<int> array_after;
+};
+
+void PrintTo(const RemoveCase& c, std::ostream* os) {
+  *os << "remove " << c.item << " from " << ::testing::PrintToString(c.input);
+}
+
+class RemoveCases : public ::testing::TestWithParam<RemoveCase> {};
+
+TEST_P(RemoveCases, LeavesTheArrayAsShiftingWould) {
+  const RemoveCase& c = GetParam();
+  std::vector<int> array = c.input;
+  int* const begin = array.data();
+  EXPECT_EQ(Tavik::remove(begin, begin + array.size(), c.item) - begin,
+            c.new_end);
+  EXPECT_EQ(array, c.array_after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, RemoveCases,
+    ::testing::Values(RemoveCase{{}, 1, 0, {}},
+                      RemoveCase{{2, 3, 4}, 1, 3, {2, 3, 4}},
+                      RemoveCase{{7, 7, 7}, 7, 0, {7, 7, 7}},
+                      RemoveCase{{1, 1, 2, 1}, 1, 1, {2, 1, 1, 1}},
+                      RemoveCase{{1, 5, 1, 1, 5}, 1, 2, {5, 5, 5, 5, 5}},
+                      RemoveCase{{1, 2, 3}, 3, 2, {1, 2, 3}},
+                      RemoveCase{{3, 1, 2}, 3, 2, {1, 2, 2}}));
+
+// Compares with item and counts every comparison it is asked for.
+struct Counted {
+  int value;
+  int* comparisons;
+  friend bool operator==(const Counted& a, const Counted& b) {
+    ++*a.comparisons;
+    return a.value == b.value;
+  }
+};
+
+TEST(Remove, ComparesEachElementOnce) {
+  std::mt19937 generator(7);
+  for (int length = 0; length <= 64; ++length) {
+    int comparisons = 0;
+    std::vector<Counted> array;
+    for (int i = 0; i < length; ++i) {
+      array.push_back({static_cast<int>(generator() % 3), &comparisons});
+    }
+    Tavik::remove(array.data(), array.data() + array.size(),
+                  Counted{1, &comparisons});
+    EXPECT_EQ(comparisons, length);
+  }
+}
+
+constexpr bool RemovesAtCompileTime() {
+  int array[] = {1, 5, 1, 1, 5};
+  int* const end = Tavik::remove(array, array + 5, 1);
+  return end == array + 2 && array[0] == 5 && array[4] == 5;
+}
+static_assert(RemovesAtCompileTime());
+
+struct SumCase {
+  std::vector<int> input;
+  int total;
+};
+
+void PrintTo(const SumCase& c, std::ostream* os) {
+  *os << ::testing::PrintToString(c.input);
+}
+
+class SumCases : public ::testing::TestWithParam<SumCase> {};
+
+TEST_P(SumCases, AddsEveryElement) {
+  std::vector<int> array = GetParam().input;
+  EXPECT_EQ(Tavik::sum(array.data(), array.data() + array.size()),
+            GetParam().total);
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, SumCases,
+                         ::testing::Values(SumCase{{}, 0}, SumCase{{-10, 10}, 0},
+                                           SumCase{{42}, 42},
+                                           SumCase{{1, 2, 3, 4, 5}, 15},
+                                           SumCase{{INT_MAX, -1, INT_MIN, 1}, -1}));
+
+TEST(Sum, ReturnsTheElementType) {
+  static_assert(std::is_same_v<decltype(Tavik::sum<int>(nullptr, nullptr)), int>);
+  std::vector<std::string> words = {"ab", "c", "", "de"};
+  EXPECT_EQ(Tavik::sum(words.data(), words.data() + words.size()), "abcde");
+  std::vector<double> halves = {0.5, 0.25, 0.25};
+  EXPECT_EQ(Tavik::sum(halves.data(), halves.data() + halves.size()), 1.0);
+}
+
+constexpr int SumAtCompileTime() {
+  int array[] = {1, 2, 3};
+  return Tavik::sum(array, array + 3);
+}
+static_assert(SumAtCompileTime() == 6);
+
+// Stands in for standard output's buffer; counts the flushes it is asked for.
+class RecordingBuffer : public std::stringbuf {
+ public:
+  int flushes = 0;
+
+ protected:
+  int sync() override {
+    ++flushes;
+    return std::stringbuf::sync();
+  }
+};
+
+class DisplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override { saved_ = std::cout.rdbuf(&buffer_); }
+  void TearDown() override { std::cout.rdbuf(saved_); }
+  RecordingBuffer buffer_;
+
+ private:
+  std::streambuf* saved_ = nullptr;
+};
+
+TEST_F(DisplayTest, WritesOneFlushedLine) {
+  const std::vector<std::pair<std::vector<int>, std::string>> cases = {
+      {{}, "\n"},
+      {{7}, "7\n"},
+      {{1, 2, 3}, "1, 2, 3\n"},
+      {{-3, 4}, "-3, 4\n"},
+      {{0, -2147483647 - 1, 2147483647}, "0, -2147483648, 2147483647\n"},
+  };
+  for (const auto& [values, line] : cases) {
+    buffer_.str("");
+    buffer_.flushes = 0;
+    std::vector<int> array = values;
+    Tavik::display(array.data(), array.data() + array.size());
+    EXPECT_EQ(buffer_.str(), line);
+    EXPECT_EQ(buffer_.flushes, 1) << line;
+  }
+}
+
+TEST_F(DisplayTest, TakesAnyIteratorWithEndMinusOne) {
+  const std::vector<std::string> words = {"one", "two words", ""};
+  Tavik::display(words.begin(), words.end());
+  EXPECT_EQ(buffer_.str(), "one, two words, \n");
+}
+
+}  // namespace
