@@ -9,24 +9,9 @@
 #include <type_traits>
 #include <vector>
 
-namespace {
+#include "shifting_remove.h"
 
-// The removal the library promises, written as plainly as it can be: shift
-// everything behind each match one place down. Quadratic, so tests only.
-template <class T>
-T* ShiftingRemove(T* begin, T* end, T item) {
-  T* p = begin;
-  T* e = end;
-  while (p != e) {
-    if (item == *p) {
-      for (T* q = p + 1; q != e; ++q) *(q - 1) = *q;
-      --e;
-    } else {
-      ++p;
-    }
-  }
-  return e;
-}
+namespace {
 
 template <class T>
 T Element(int value) {
@@ -41,19 +26,19 @@ T Element(int value) {
 template <class T>
 std::vector<T> Elements(const std::vector<int>& values) {
   std::vector<T> result;
+  result.reserve(values.size());
   for (int v : values) result.push_back(Element<T>(v));
   return result;
 }
 
-// Runs Tavik::remove and the shifting model on copies of one input and
-// expects the same returned end and the same whole array.
-template <class T>
-void ExpectSameAsShifting(const std::vector<T>& input, const T& item) {
+// Runs remove and the shifting model on copies of one input and expects the
+// same returned end and the same whole array.
+template <class T, class Remove>
+void ExpectSameAsShifting(Remove remove, const std::vector<T>& input, const T& item) {
   std::vector<T> actual = input;
   std::vector<T> expected = input;
   const auto actual_end =
-      Tavik::remove(actual.data(), actual.data() + actual.size(), item) -
-      actual.data();
+      remove(actual.data(), actual.data() + actual.size(), item) - actual.data();
   const auto expected_end =
       ShiftingRemove(expected.data(), expected.data() + expected.size(), item) -
       expected.data();
@@ -61,9 +46,30 @@ void ExpectSameAsShifting(const std::vector<T>& input, const T& item) {
   ASSERT_EQ(actual, expected) << ::testing::PrintToString(input);
 }
 
+constexpr auto kTavikRemove = [](auto* begin, auto* end, auto item) {
+  return Tavik::remove(begin, end, item);
+};
+
+struct Removal {
+  std::vector<int> values;
+  int item;
+};
+
+// Up to 300 values over a random spread, so that matches run from none to
+// all and lengths leave every remainder after a vector's width.
+Removal RandomRemoval(std::mt19937& generator) {
+  const int length = std::uniform_int_distribution<int>(0, 300)(generator);
+  const int spread = std::uniform_int_distribution<int>(0, 30)(generator);
+  std::uniform_int_distribution<int> value(-spread, spread);
+  Removal removal{std::vector<int>(length), 0};
+  for (int& v : removal.values) v = value(generator);
+  removal.item = value(generator);
+  return removal;
+}
+
 template <class T>
 class RemoveTest : public ::testing::Test {};
-using ElementTypes = ::testing::Types<int, long long, std::string>;
+using ElementTypes = ::testing::Types<int, unsigned, long long, std::string>;
 TYPED_TEST_SUITE(RemoveTest, ElementTypes);
 
 // Every array of up to 8 elements drawn from three values, removing each of
@@ -79,7 +85,7 @@ TYPED_TEST(RemoveTest, MatchesShiftingOnEverySmallArray) {
         values.push_back(c % kValues);
       }
       for (int item = 0; item <= kValues; ++item) {
-        ExpectSameAsShifting(Elements<TypeParam>(values),
+        ExpectSameAsShifting(kTavikRemove, Elements<TypeParam>(values),
                              Element<TypeParam>(item));
       }
     }
@@ -89,13 +95,9 @@ TYPED_TEST(RemoveTest, MatchesShiftingOnEverySmallArray) {
 TYPED_TEST(RemoveTest, MatchesShiftingOnRandomArrays) {
   std::mt19937 generator(20261207);
   for (int round = 0; round < 2000; ++round) {
-    const int length = std::uniform_int_distribution<int>(0, 300)(generator);
-    const int spread = std::uniform_int_distribution<int>(1, 30)(generator);
-    std::uniform_int_distribution<int> value(-spread, spread);
-    std::vector<int> values(length);
-    for (int& v : values) v = value(generator);
-    ExpectSameAsShifting(Elements<TypeParam>(values),
-                         Element<TypeParam>(value(generator)));
+    const Removal removal = RandomRemoval(generator);
+    ExpectSameAsShifting(kTavikRemove, Elements<TypeParam>(removal.values),
+                         Element<TypeParam>(removal.item));
   }
 }
 
@@ -104,19 +106,72 @@ TYPED_TEST(RemoveTest, MatchesShiftingOnRandomArrays) {
 TYPED_TEST(RemoveTest, RemovesTheValueOfTheFirstElement) {
   for (const std::vector<int>& values :
        {std::vector<int>{1, 1, 2, 1}, {4, 5, 4, 6, 4}, {9}, {2, 3, 3, 2}}) {
-    std::vector<TypeParam> actual = Elements<TypeParam>(values);
-    std::vector<TypeParam> expected = actual;
-    TypeParam* const begin = actual.data();
-    TypeParam* const end = begin + actual.size();
-    const auto actual_end = Tavik::remove(begin, end, *begin) - begin;
-    const auto expected_end =
-        ShiftingRemove(expected.data(), expected.data() + expected.size(),
-                       expected.front()) -
-        expected.data();
-    EXPECT_EQ(actual_end, expected_end);
-    EXPECT_EQ(actual, expected);
+    const auto remove_first_value = [](auto* begin, auto* end, auto /*copy*/) {
+      return Tavik::remove(begin, end, *begin);
+    };
+    ExpectSameAsShifting(remove_first_value, Elements<TypeParam>(values),
+                         Element<TypeParam>(values.front()));
   }
 }
+
+// Each way remove can take for int, called directly, so that every one is
+// held to the model whichever the machine would pick.
+struct RemovePath {
+  const char* name;
+  int* (*remove)(int*, int*, int);
+  bool available;
+};
+
+void PrintTo(const RemovePath& path, std::ostream* os) { *os << path.name; }
+
+class RemovePaths : public ::testing::TestWithParam<RemovePath> {
+ protected:
+  void SetUp() override {
+    if (!GetParam().available) GTEST_SKIP() << "this processor lacks it";
+  }
+};
+
+// Lengths around the vector width leave tails of every length shorter than a
+// vector; the matches sit at either end, everywhere or nowhere.
+TEST_P(RemovePaths, MatchShiftingAroundTheVectorWidth) {
+  constexpr int kItem = -7;
+  std::mt19937 generator(4);
+  for (int length = 0; length <= 40; ++length) {
+    std::vector<int> values(length);
+    for (int& v : values) v = static_cast<int>(generator() % 1000);
+    std::vector<std::vector<int>> inputs(6, values);
+    if (length > 0) {
+      inputs[1].front() = kItem;
+      inputs[2].back() = kItem;
+      inputs[3].front() = inputs[3].back() = kItem;
+      std::fill(inputs[4].begin(), inputs[4].end(), kItem);
+      for (int i = 0; i < length; i += 2) inputs[5][i] = kItem;
+    }
+    for (const std::vector<int>& input : inputs) {
+      ExpectSameAsShifting(GetParam().remove, input, kItem);
+    }
+  }
+}
+
+TEST_P(RemovePaths, MatchShiftingOnRandomArrays) {
+  std::mt19937 generator(11);
+  for (int round = 0; round < 3000; ++round) {
+    const Removal removal = RandomRemoval(generator);
+    ExpectSameAsShifting(GetParam().remove, removal.values, removal.item);
+  }
+  ExpectSameAsShifting(GetParam().remove, {INT_MIN, INT_MAX, -1, 0, INT_MIN}, INT_MIN);
+}
+
+const RemovePath kRemovePaths[] = {
+    {"Generic", &Tavik::detail::remove_generic<int>, true},
+    {"Branchless", &Tavik::detail::remove_branchless<int>, true},
+#if TAVIK_REMOVE_AVX2
+    {"Avx2", &Tavik::detail::remove_avx2<int>, Tavik::detail::avx2_available()},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, RemovePaths, ::testing::ValuesIn(kRemovePaths),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct RemoveCase {
   std::vector<int> input;
@@ -135,15 +190,13 @@ TEST_P(RemoveCases, LeavesTheArrayAsShiftingWould) {
   const RemoveCase& c = GetParam();
   std::vector<int> array = c.input;
   int* const begin = array.data();
-  EXPECT_EQ(Tavik::remove(begin, begin + array.size(), c.item) - begin,
-            c.new_end);
+  EXPECT_EQ(Tavik::remove(begin, begin + array.size(), c.item) - begin, c.new_end);
   EXPECT_EQ(array, c.array_after);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, RemoveCases,
-    ::testing::Values(RemoveCase{{}, 1, 0, {}},
-                      RemoveCase{{2, 3, 4}, 1, 3, {2, 3, 4}},
+    ::testing::Values(RemoveCase{{}, 1, 0, {}}, RemoveCase{{2, 3, 4}, 1, 3, {2, 3, 4}},
                       RemoveCase{{7, 7, 7}, 7, 0, {7, 7, 7}},
                       RemoveCase{{1, 1, 2, 1}, 1, 1, {2, 1, 1, 1}},
                       RemoveCase{{1, 5, 1, 1, 5}, 1, 2, {5, 5, 5, 5, 5}},
@@ -165,11 +218,11 @@ TEST(Remove, ComparesEachElementOnce) {
   for (int length = 0; length <= 64; ++length) {
     int comparisons = 0;
     std::vector<Counted> array;
+    array.reserve(length);
     for (int i = 0; i < length; ++i) {
       array.push_back({static_cast<int>(generator() % 3), &comparisons});
     }
-    Tavik::remove(array.data(), array.data() + array.size(),
-                  Counted{1, &comparisons});
+    Tavik::remove(array.data(), array.data() + array.size(), Counted{1, &comparisons});
     EXPECT_EQ(comparisons, length);
   }
 }
@@ -194,8 +247,7 @@ class SumCases : public ::testing::TestWithParam<SumCase> {};
 
 TEST_P(SumCases, AddsEveryElement) {
   std::vector<int> array = GetParam().input;
-  EXPECT_EQ(Tavik::sum(array.data(), array.data() + array.size()),
-            GetParam().total);
+  EXPECT_EQ(Tavik::sum(array.data(), array.data() + array.size()), GetParam().total);
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, SumCases,
@@ -210,6 +262,49 @@ TEST(Sum, ReturnsTheElementType) {
   EXPECT_EQ(Tavik::sum(words.data(), words.data() + words.size()), "abcde");
   std::vector<double> halves = {0.5, 0.25, 0.25};
   EXPECT_EQ(Tavik::sum(halves.data(), halves.data() + halves.size()), 1.0);
+}
+
+// Each way sum can take for int and unsigned, called directly.
+template <class T>
+struct SumPath {
+  const char* name;
+  T (*sum)(T*, T*);
+  bool available;
+};
+
+template <class T>
+std::vector<SumPath<T>> SumPaths() {
+  return {
+    {"Generic", &Tavik::detail::sum_generic<T>, true},
+#if TAVIK_AVX2_PATHS
+        {"Avx2", &Tavik::detail::sum_avx2<T>, Tavik::detail::avx2_available()},
+#endif
+  };
+}
+
+// Lengths around and past the four-vector block; the totals fit in int, and
+// for unsigned they wrap, which every path must do alike.
+TEST(SumPaths, MatchAWideTotal) {
+  std::mt19937 generator(3);
+  std::uniform_int_distribution<int> value(-1'000'000, 1'000'000);
+  for (int length = 0; length <= 300; ++length) {
+    std::vector<int> ints(length);
+    for (int& v : ints) v = value(generator);
+    std::vector<unsigned> unsigneds(ints.begin(), ints.end());
+    long long wide = 0;
+    for (const int v : ints) wide += v;
+    const auto wrapped = static_cast<unsigned>(wide);
+    for (const auto& path : SumPaths<int>()) {
+      if (!path.available) continue;
+      EXPECT_EQ(path.sum(ints.data(), ints.data() + length), wide)
+          << path.name << ", length " << length;
+    }
+    for (const auto& path : SumPaths<unsigned>()) {
+      if (!path.available) continue;
+      EXPECT_EQ(path.sum(unsigneds.data(), unsigneds.data() + length), wrapped)
+          << path.name << ", length " << length;
+    }
+  }
 }
 
 constexpr int SumAtCompileTime() {
