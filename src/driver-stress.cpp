@@ -16,6 +16,7 @@
 #include <iostream>
 #include <memory>
 #include <new>
+#include <span>
 #include <string>
 
 #include "Functions.h"
@@ -34,8 +35,8 @@ namespace {
 
 // One draw per element, in ascending index order, so that the report
 // follows from the generator's sequence alone.
-void FillRandom(int* begin, int* end, int low, int high) {
-  for (int* p = begin; p != end; ++p) *p = RandomInt(low, high);
+void FillRandom(std::span<int> array, int low, int high) {
+  for (int& element : array) element = RandomInt(low, high);
 }
 
 // The scenario number, read as atoi reads it, except that a number outside
@@ -62,7 +63,7 @@ void TestStress1() {
   const auto list = std::make_unique_for_overwrite<int[]>(kSmallListSize);
   int* const begin = list.get();
   int* end = begin + kSmallListSize;
-  FillRandom(begin, end, 1, 9);
+  FillRandom({begin, end}, 1, 9);
   Tavik::display(begin, end);
   for (int value = 1; value <= 9; ++value) {
     end = Tavik::remove(begin, end, value);
@@ -76,12 +77,11 @@ void TestStress2() {
   const auto array = std::make_unique_for_overwrite<int[]>(kLargeArraySize);
   int* const begin = array.get();
   int* end = begin + kLargeArraySize;
-  FillRandom(begin, end, -10, 10);
+  FillRandom({begin, end}, -10, 10);
   std::cout << "Sum is " << Tavik::sum(begin, end) << std::endl;
   for (int value = -10; value <= 10; ++value) {
     end = Tavik::remove(begin, end, value);
-    std::cout << "remove " << value << ", sum is " << Tavik::sum(begin, end)
-              << std::endl;
+    std::cout << "remove " << value << ", sum is " << Tavik::sum(begin, end) << std::endl;
   }
 }
 
@@ -96,8 +96,7 @@ void TestStress3() {
   }
   std::cout << "Sum is " << Tavik::sum(begin, end) << std::endl;
   int* const new_end = Tavik::remove(begin, end, 1);
-  std::cout << "remove " << 1 << ", sum is " << Tavik::sum(begin, new_end)
-            << std::endl;
+  std::cout << "remove " << 1 << ", sum is " << Tavik::sum(begin, new_end) << std::endl;
 }
 
 int main(int argc, char** argv) {
