@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Measures the library and the whole program on this machine and writes the
+# figures to bench/results.md and the growth plot to bench/remove-growth.png.
+# Needs libbenchmark-dev, gnuplot-nox and time (Debian packages).
+#
+#   bench/run.sh [PAIRS]    (whole-run pairs, default 11)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+pairs=${1:-11}
+build=build/release
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake --preset release >/dev/null
+cmake --build --preset release --target driver-stress floor functions_bench >/dev/null
+
+echo "scenario 2 removals and sums: 11 interleaved repetitions" >&2
+"$build/bench/functions_bench" --benchmark_filter='Scenario2|Sum' \
+  --benchmark_repetitions=11 --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true --benchmark_format=csv \
+  2>/dev/null >"$work/ratios.csv"
+echo "growth series" >&2
+"$build/bench/functions_bench" --benchmark_filter='Growth' --benchmark_format=csv \
+  2>/dev/null >"$work/growth.csv"
+echo "whole run: $pairs alternating pairs" >&2
+bench/whole-run.sh "$build/driver-stress" "$build/bench/floor" "$pairs" >"$work/whole-run.txt"
+
+# The median real time of one benchmark, by its name without "_median".
+median() { awk -F, -v name="\"$1_median\"" '$1 == name { print $3 }' "$work/ratios.csv"; }
+ms() { printf "%.1f" "$(median "$1")"; }
+ratio() { awk -v a="$(median "$1")" -v b="$(median "$2")" 'BEGIN { printf "%.2f", a / b }'; }
+
+# One "n time" file per function, for the plot and the slope.
+for f in TavikRemove StdRemove ShiftingModel; do
+  awk -F, -v f="$f" '$1 ~ "^\"BM_RemoveGrowth<" f ">/" {
+    n = $1; sub(/.*\//, "", n); sub(/"/, "", n); print n, $3 }' "$work/growth.csv" >"$work/$f.dat"
+done
+# Least-squares slope of log(time) against log(n) over the larger half of n,
+# where fixed per-call costs no longer matter: 1 is linear, 2 quadratic.
+slope() {
+  awk '{ n[NR] = log($1); t[NR] = log($2) } END {
+    for (i = int(NR / 2) + 1; i <= NR; i++) { k++; sx += n[i]; sy += t[i]; sxx += n[i] * n[i]; sxy += n[i] * t[i] }
+    printf "%.2f", (k * sxy - sx * sy) / (k * sxx - sx * sx) }' "$work/$1.dat"
+}
+
+gnuplot <<PLOT
+set terminal pngcairo enhanced size 800,560
+set output 'bench/remove-growth.png'
+set title 'One removal of 0 from n random values in -10..10'
+set logscale x 2
+set logscale y 10
+set format y '10^{%L}'
+set format x '2^{%L}'
+set xlabel 'n (elements)'
+set ylabel 'time per call (ns)'
+set key top left
+set grid
+plot '$work/ShiftingModel.dat' with linespoints title 'shifting model', \
+     '$work/StdRemove.dat' with linespoints title 'std::remove', \
+     '$work/TavikRemove.dat' with linespoints title 'Tavik::remove'
+PLOT
+
+whole() {
+  awk -v key="$1" 'index($0, key) == 1 { sub(key " *", ""); sub(/ \(.*/, ""); print; exit }' "$work/whole-run.txt"
+}
+{
+  echo "Measured by \`bench/run.sh\` on $(date -u +%Y-%m-%d), $(nproc) cores, $(uname -m)."
+  echo "Microbenchmarks: medians of 11 interleaved repetitions; whole run: medians of $pairs alternating pairs."
+  echo
+  echo "| What | Figure | Target |"
+  echo "|---|---|---|"
+  echo "| scenario 2 removals: \`Tavik::remove\` / \`std::remove\` | $(ratio 'BM_RemoveScenario2<TavikRemove>' 'BM_RemoveScenario2<StdRemove>') | at most 0.5 |"
+  echo "| scenario 2 removals: generic / \`std::remove\` | $(ratio 'BM_RemoveScenario2<GenericRemove>' 'BM_RemoveScenario2<StdRemove>') | |"
+  echo "| scenario 2 removals: branchless / \`std::remove\` | $(ratio 'BM_RemoveScenario2<BranchlessRemove>' 'BM_RemoveScenario2<StdRemove>') | |"
+  echo "| scenario 2 removals: \`Tavik::remove\`, \`std::remove\` | $(ms 'BM_RemoveScenario2<TavikRemove>') ms, $(ms 'BM_RemoveScenario2<StdRemove>') ms | |"
+  echo "| sum of 10,000,000: \`Tavik::sum\` / \`std::reduce\` | $(ratio 'BM_Sum<TavikSum>/10000000' 'BM_Sum<Reduce>/10000000') | at most 1.05 |"
+  echo "| sum of 10,000,000: \`Tavik::sum\` / \`std::accumulate\` | $(ratio 'BM_Sum<TavikSum>/10000000' 'BM_Sum<Accumulate>/10000000') | |"
+  echo "| sum of 4,096: \`Tavik::sum\` / \`std::reduce\` | $(ratio 'BM_Sum<TavikSum>/4096' 'BM_Sum<Reduce>/4096') | |"
+  echo "| growth, log-log slope: \`Tavik::remove\` | $(slope TavikRemove) | 1 (linear) |"
+  echo "| growth, log-log slope: \`std::remove\` | $(slope StdRemove) | 1 (linear) |"
+  echo "| growth, log-log slope: shifting model | $(slope ShiftingModel) | 2 (quadratic) |"
+  echo "| full run / floor, median of pair ratios | $(whole 'median ratio') | at most 1.6 |"
+  echo "| full run, floor (medians) | $(whole 'full run median'), $(whole 'floor median') | |"
+  echo "| peak RSS: full run, floor | $(whole 'full peak RSS'), $(whole 'floor peak RSS') | within 4 MiB |"
+} >bench/results.md
+cat bench/results.md
