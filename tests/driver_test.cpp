@@ -53,7 +53,7 @@ std::string TemporaryFile() {
 }
 
 Result RunDriver(const std::vector<std::string>& args, Output output = Output::kFile,
-           rlim_t address_space = RLIM_INFINITY) {
+                 rlim_t address_space = RLIM_INFINITY) {
   const std::string out_path = TemporaryFile();
   const std::string err_path = TemporaryFile();
   std::vector<char*> argv{const_cast<char*>(DRIVER_STRESS_PATH)};
@@ -73,15 +73,9 @@ Result RunDriver(const std::vector<std::string>& args, Output output = Output::k
       case Output::kFile:
         dup2(open(out_path.c_str(), O_WRONLY | O_TRUNC), STDOUT_FILENO);
         break;
-      case Output::kDevFull:
-        dup2(open("/dev/full", O_WRONLY), STDOUT_FILENO);
-        break;
-      case Output::kClosed:
-        close(STDOUT_FILENO);
-        break;
-      case Output::kPipeWithoutReader:
-        dup2(pipe_ends[1], STDOUT_FILENO);
-        break;
+      case Output::kDevFull: dup2(open("/dev/full", O_WRONLY), STDOUT_FILENO); break;
+      case Output::kClosed: close(STDOUT_FILENO); break;
+      case Output::kPipeWithoutReader: dup2(pipe_ends[1], STDOUT_FILENO); break;
     }
     const rlimit limit{address_space, address_space};
     setrlimit(RLIMIT_AS, &limit);
@@ -92,8 +86,8 @@ Result RunDriver(const std::vector<std::string>& args, Output output = Output::k
   int wait_status = 0;
   EXPECT_EQ(waitpid(pid, &wait_status, 0), pid);
   Result result;
-  result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status)
-                                         : 128 + WTERMSIG(wait_status);
+  result.status =
+      WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
   result.out = ReadFile(out_path);
   result.err = ReadFile(err_path);
   std::remove(out_path.c_str());
@@ -205,8 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 std::string WriteError(int cause) {
-  return std::string("driver-stress: cannot write the report: ") +
-         std::strerror(cause) + "\n";
+  return std::string("driver-stress: cannot write the report: ") + std::strerror(cause) +
+         "\n";
 }
 
 struct OutputCase {
