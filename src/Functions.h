@@ -11,9 +11,13 @@
 #include <ostream>
 #include <type_traits>
 
+// Vector paths, chosen at run time, on x86-64 with GCC or Clang only. Always
+// defined, to 0 or 1, so that -Wundef catches a misspelt test of it.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define TAVIK_AVX2_PATHS 1
+#else
+#define TAVIK_AVX2_PATHS 0
 #endif
 
 namespace Tavik {
