@@ -7,6 +7,7 @@
 // Exit status 0 once the whole report is written; 1 when it cannot be written
 // or an array cannot be allocated, with one line on standard error.
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstddef>
@@ -25,7 +26,13 @@ namespace {
 
 constexpr const char* kProgramName = "driver-stress";
 constexpr std::size_t kSmallListSize = 100;
+constexpr int kSmallListLowest = 1;
+constexpr int kSmallListHighest = 9;
 constexpr std::size_t kLargeArraySize = 10'000'000;
+constexpr int kLargeRandomLowest = -10;
+constexpr int kLargeRandomHighest = 10;
+constexpr int kFixedFill = 1;
+constexpr int kFixedMarker = 5;  // at the indices 1, 10, 100, ...
 
 }  // namespace
 
@@ -63,9 +70,9 @@ void TestStress1() {
   const auto list = std::make_unique_for_overwrite<int[]>(kSmallListSize);
   int* const begin = list.get();
   int* end = begin + kSmallListSize;
-  FillRandom({begin, end}, 1, 9);
+  FillRandom({begin, end}, kSmallListLowest, kSmallListHighest);
   Tavik::display(begin, end);
-  for (int value = 1; value <= 9; ++value) {
+  for (int value = kSmallListLowest; value <= kSmallListHighest; ++value) {
     end = Tavik::remove(begin, end, value);
     std::cout << "remove " << value << ", new list: ";
     Tavik::display(begin, end);
@@ -77,9 +84,9 @@ void TestStress2() {
   const auto array = std::make_unique_for_overwrite<int[]>(kLargeArraySize);
   int* const begin = array.get();
   int* end = begin + kLargeArraySize;
-  FillRandom({begin, end}, -10, 10);
+  FillRandom({begin, end}, kLargeRandomLowest, kLargeRandomHighest);
   std::cout << "Sum is " << Tavik::sum(begin, end) << std::endl;
-  for (int value = -10; value <= 10; ++value) {
+  for (int value = kLargeRandomLowest; value <= kLargeRandomHighest; ++value) {
     end = Tavik::remove(begin, end, value);
     std::cout << "remove " << value << ", sum is " << Tavik::sum(begin, end) << std::endl;
   }
@@ -90,13 +97,14 @@ void TestStress3() {
   const auto array = std::make_unique_for_overwrite<int[]>(kLargeArraySize);
   int* const begin = array.get();
   int* const end = begin + kLargeArraySize;
-  std::fill(begin, end, 1);
+  std::fill(begin, end, kFixedFill);
   for (std::size_t index = 1; index < kLargeArraySize; index *= 10) {
-    begin[index] = 5;
+    begin[index] = kFixedMarker;
   }
   std::cout << "Sum is " << Tavik::sum(begin, end) << std::endl;
-  int* const new_end = Tavik::remove(begin, end, 1);
-  std::cout << "remove " << 1 << ", sum is " << Tavik::sum(begin, new_end) << std::endl;
+  int* const new_end = Tavik::remove(begin, end, kFixedFill);
+  std::cout << "remove " << kFixedFill << ", sum is " << Tavik::sum(begin, new_end)
+            << std::endl;
 }
 
 int main(int argc, char** argv) {
