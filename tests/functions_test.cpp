@@ -218,8 +218,14 @@ TEST(Remove, ComparesEachElementOnce) {
     for (int i = 0; i < length; ++i) {
       array.push_back({static_cast<int>(generator() % 3), &comparisons});
     }
+    // Counted is trivially copyable, so remove takes the branchless path;
+    // the generic one is called as well.
+    std::vector<Counted> copy = array;
     Tavik::remove(array.data(), array.data() + array.size(), Counted{1, &comparisons});
     EXPECT_EQ(comparisons, length);
+    Tavik::detail::remove_generic(copy.data(), copy.data() + copy.size(),
+                                  Counted{1, &comparisons});
+    EXPECT_EQ(comparisons, 2 * length);
   }
 }
 
