@@ -70,19 +70,26 @@ constexpr T* remove_generic(T* begin, T* end, T item) {
   return kept;
 }
 
-// Writes every element and advances past the kept ones only, so the loop has
-// no branch to mispredict when matches are frequent and irregular.
+// Copies the elements of [from, end) that differ from item to kept onwards
+// and returns the end of what it kept. Writes every element and advances past
+// the kept ones only, so the loop has no branch to mispredict when matches
+// are frequent and irregular.
+template <Removable T>
+constexpr T* compact_branchless(T* from, T* end, T* kept, const T& item) {
+  for (; from != end; ++from) {
+    const bool keep = !(item == *from);
+    *kept = *from;
+    kept += keep;
+  }
+  return kept;
+}
+
 template <Removable T>
 requires std::is_trivially_copyable_v<T>
 constexpr T* remove_branchless(T* begin, T* end, T item) {
   if (begin == end) return end;
   const T last = *(end - 1);
-  T* kept = begin;
-  for (T* p = begin; p != end; ++p) {
-    const bool keep = !(item == *p);
-    *kept = *p;
-    kept += keep;
-  }
+  T* const kept = compact_branchless(begin, end, begin, item);
   std::fill(kept, end, last);
   return kept;
 }
@@ -157,11 +164,7 @@ __attribute__((target("avx2,popcnt"))) T* remove_avx2(T* begin, T* end, T item) 
                         _mm256_permutevar8x32_epi32(block, lanes));
     kept += __builtin_popcount(keep);
   }
-  for (; p != end; ++p) {
-    const bool keep = !(item == *p);
-    *kept = *p;
-    kept += keep;
-  }
+  kept = compact_branchless(p, end, kept, item);
   std::fill(kept, end, last);
   return kept;
 }
