@@ -7,7 +7,7 @@
 #include <numeric>
 #include <vector>
 
-#include "Functions.h"
+#include <tavik/Functions.h>
 #include "shifting_remove.h"
 
 namespace {

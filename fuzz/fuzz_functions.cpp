@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "Functions.h"
+#include <tavik/Functions.h>
 #include "shifting_remove.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include <span>
 #include <string>
 
-#include "Functions.h"
+#include <tavik/Functions.h>
 
 namespace {
 

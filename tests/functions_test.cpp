@@ -1,4 +1,4 @@
-#include "Functions.h"
+#include <tavik/Functions.h>
 
 #include <gtest/gtest.h>
 
