@@ -3,6 +3,11 @@
 #ifndef TAVIK_FUNCTIONS_H
 #define TAVIK_FUNCTIONS_H
 
+// Everything below needs concepts; say so once rather than in a page of errors.
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 202002L
+#error "tavik/Functions.h needs C++20 or later"
+#else
+
 #include <algorithm>
 #include <array>
 #include <concepts>
@@ -11,26 +16,41 @@
 #include <ostream>
 #include <type_traits>
 
-// Vector paths, chosen at run time, on x86-64 with GCC or Clang only. Always
-// defined, to 0 or 1, so that -Wundef catches a misspelt test of it.
+// Vector paths, chosen at run time, on x86-64 with GCC or Clang only.
+// -DTAVIK_AVX2_PATHS=0 turns them off. Always defined, to 0 or 1, so that
+// -Wundef catches a misspelt test of it.
+#if !defined(TAVIK_AVX2_PATHS)
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
 #define TAVIK_AVX2_PATHS 1
 #else
 #define TAVIK_AVX2_PATHS 0
 #endif
+#elif TAVIK_AVX2_PATHS && \
+    !(defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)))
+#error "TAVIK_AVX2_PATHS=1 needs x86-64 and GCC or Clang"
+#endif
+#if TAVIK_AVX2_PATHS
+#include <immintrin.h>
+#endif
 
 namespace Tavik {
 
+// Volatile elements are refused: the paths below read and write an element
+// more than once or several at a time, and C++20 deprecates volatile
+// parameters and results.
 template <class T>
-concept Summable = std::copyable<T> && std::default_initializable<T> &&
+concept Element = std::copyable<T> && !std::is_volatile_v<T>;
+
+template <class T>
+concept Summable = Element<T> && std::default_initializable<T> &&
     requires(const T& a, const T& b) {
   { a + b } -> std::convertible_to<T>;
 };
 
+// As remove compares: item, a T it owns, on the left of an element.
 template <class T>
-concept Removable = std::copyable<T> && requires(const T& a, const T& b) {
-  { a == b } -> std::convertible_to<bool>;
+concept Removable = Element<T> && requires(T& item, T& element) {
+  { item == element } -> std::convertible_to<bool>;
 };
 
 template <class It>
@@ -43,43 +63,74 @@ concept Displayable = std::copyable<It> && requires(It it, std::ostream& os) {
 
 namespace detail {
 
+// Integers are added in the unsigned type of their width, which wraps where
+// the element type could overflow, so that the total is exact whenever it fits.
+template <class T>
+concept WrappingInteger = std::integral<T> && !std::same_as<T, bool>;
+
 // The one definition of what sum does.
 template <Summable T>
 constexpr T sum_generic(T* begin, T* end) {
-  T total{};
-  // Only + is required of T, so no +=.
-  // NOLINTNEXTLINE(performance-inefficient-string-concatenation)
-  for (; begin != end; ++begin) total = total + *begin;
-  return total;
+  if constexpr (WrappingInteger<T>) {
+    using Unsigned = std::make_unsigned_t<T>;
+    Unsigned total = 0;
+    for (; begin != end; ++begin) total += static_cast<Unsigned>(*begin);
+    return static_cast<T>(total);
+  } else {
+    T total{};
+    // Only + is required of T, so no +=.
+    // NOLINTNEXTLINE(performance-inefficient-string-concatenation)
+    for (; begin != end; ++begin) total = total + *begin;
+    return total;
+  }
 }
 
-// The one definition of what remove does; the faster paths below must leave
-// exactly the same array and return the same end.
+// The first place in [begin, end) that equals item, or end. Reads only.
 template <Removable T>
-constexpr T* remove_generic(T* begin, T* end, T item) {
-  T* kept = begin;
-  for (T* p = begin; p != end; ++p) {
-    if (item == *p) continue;
-    // Copies, not moves: the last element must survive for the fill below.
-    if (kept != p) *kept = *p;
-    ++kept;
+constexpr T* find_generic(T* begin, T* end, T& item) {
+  for (; begin != end; ++begin) {
+    if (item == *begin) break;
   }
-  // If anything was removed, every write landed before kept <= end - 1, so
-  // the last place still holds the original last element.
-  if (kept != end) std::fill(kept, end - 1, *(end - 1));
+  return begin;
+}
+
+// Every place in [kept, end - 1) takes the range's last element, which is
+// what shifting leaves behind; the last place keeps it. Returns kept.
+template <Element T>
+constexpr T* fill_vacated(T* kept, T* end) {
+  std::fill(kept, end - 1, *(end - 1));
   return kept;
 }
 
-// Copies the elements of [from, end) that differ from item to kept onwards
-// and returns the end of what it kept. Writes every element and advances past
-// the kept ones only, so the loop has no branch to mispredict when matches
-// are frequent and irregular.
+// The one definition of what remove does; the faster paths below must leave
+// exactly the same array, return the same end and store nowhere else: nothing
+// before the first match, nothing at the last place, nothing if nothing
+// matches.
 template <Removable T>
-constexpr T* compact_branchless(T* from, T* end, T* kept, const T& item) {
+constexpr T* remove_generic(T* begin, T* end, T item) {
+  T* const first = detail::find_generic(begin, end, item);
+  if (first == end) return end;
+  T* kept = first;
+  for (T* p = first + 1; p != end; ++p) {
+    if (item == *p) continue;
+    // Copies, not moves: the last element must survive for the fill.
+    *kept = *p;
+    ++kept;
+  }
+  return detail::fill_vacated(kept, end);
+}
+
+// Copies the elements of [from, end) that differ from item to kept onwards
+// and returns the end of what it kept. Stores every element and advances past
+// the kept ones only, so the loop has no branch to mispredict when matches
+// are frequent and irregular; kept must lie before from, so every store lands
+// in [kept, end - 1).
+template <Removable T>
+constexpr T* compact_branchless(T* from, T* end, T* kept, T& item) {
   for (; from != end; ++from) {
-    const bool keep = !(item == *from);
+    const bool match = static_cast<bool>(item == *from);
     *kept = *from;
-    kept += keep;
+    kept += !match;
   }
   return kept;
 }
@@ -87,16 +138,15 @@ constexpr T* compact_branchless(T* from, T* end, T* kept, const T& item) {
 template <Removable T>
 requires std::is_trivially_copyable_v<T>
 constexpr T* remove_branchless(T* begin, T* end, T item) {
-  if (begin == end) return end;
-  const T last = *(end - 1);
-  T* const kept = compact_branchless(begin, end, begin, item);
-  std::fill(kept, end, last);
-  return kept;
+  T* const first = detail::find_generic(begin, end, item);
+  if (first == end) return end;
+  return detail::fill_vacated(detail::compact_branchless(first + 1, end, first, item),
+                              end);
 }
 
 // The element types the vector paths below are written for.
 template <class T>
-concept FourByteInteger = std::integral<T> && sizeof(T) == 4 && !std::same_as<T, bool>;
+concept FourByteInteger = WrappingInteger<T> && sizeof(T) == 4;
 
 #if TAVIK_AVX2_PATHS
 
@@ -116,8 +166,8 @@ inline bool avx2_available() {
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
 
-// Four independent vector totals, eight lanes each. The lanes wrap, so the
-// result is the in-order total whenever that fits in T.
+// Four independent vector totals, eight lanes each, all wrapping as
+// sum_generic's unsigned total does.
 template <FourByteInteger T>
 __attribute__((target("avx2"))) T sum_avx2(T* begin, T* end) {
   __m256i a = _mm256_setzero_si256();
@@ -143,39 +193,71 @@ __attribute__((target("avx2"))) T sum_avx2(T* begin, T* end) {
   return static_cast<T>(total);
 }
 
-// Eight elements at a time: compare, pack the kept lanes to the bottom and
-// store all eight. The store may clobber places up to seven past kept, all
-// of them already read, and later stores or the final fill overwrite them.
+// The lanes of block that equal wanted, one bit each.
+__attribute__((target("avx2"))) inline unsigned match_mask(__m256i block,
+                                                           __m256i wanted) {
+  return static_cast<unsigned>(
+      _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(block, wanted))));
+}
+
+__attribute__((target("avx2"))) inline __m256i load(const void* p) {
+  return _mm256_loadu_si256(static_cast<const __m256i*>(p));
+}
+
+// find_generic, 32 elements to a test while nothing matches.
 template <FourByteInteger T>
-__attribute__((target("avx2,popcnt"))) T* remove_avx2(T* begin, T* end, T item) {
-  if (begin == end) return end;
-  const T last = *(end - 1);
+__attribute__((target("avx2"))) T* find_avx2(T* begin, T* end, T& item) {
   const __m256i wanted = _mm256_set1_epi32(static_cast<int>(item));
-  T* kept = begin;
-  T* p = begin;
-  for (; end - p >= 8; p += 8) {
-    const __m256i block = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    const __m256i matches = _mm256_cmpeq_epi32(block, wanted);
-    const unsigned keep =
-        ~static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(matches))) & 0xFFu;
+  for (; end - begin >= 32; begin += 32) {
+    const __m256i any = _mm256_or_si256(
+        _mm256_or_si256(_mm256_cmpeq_epi32(detail::load(begin), wanted),
+                        _mm256_cmpeq_epi32(detail::load(begin + 8), wanted)),
+        _mm256_or_si256(_mm256_cmpeq_epi32(detail::load(begin + 16), wanted),
+                        _mm256_cmpeq_epi32(detail::load(begin + 24), wanted)));
+    if (!_mm256_testz_si256(any, any)) break;
+  }
+  for (; end - begin >= 8; begin += 8) {
+    const unsigned matches = detail::match_mask(detail::load(begin), wanted);
+    if (matches != 0) return begin + __builtin_ctz(matches);
+  }
+  return detail::find_generic(begin, end, item);
+}
+
+// compact_branchless, eight elements at a time: compare, pack the kept lanes
+// to the bottom and store all eight at kept. As kept lies before from, a
+// store reaches at most from + 6 < end - 1; the lanes past the kept ones are
+// overwritten by later stores or the fill.
+template <FourByteInteger T>
+__attribute__((target("avx2,popcnt"))) T* compact_avx2(T* from, T* end, T* kept,
+                                                       T& item) {
+  const __m256i wanted = _mm256_set1_epi32(static_cast<int>(item));
+  for (; end - from >= 8; from += 8) {
+    const __m256i block = detail::load(from);
+    const unsigned keep = ~detail::match_mask(block, wanted) & 0xFFu;
     const __m256i lanes = _mm256_cvtepu8_epi32(
         _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kPackLanes[keep].data())));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(kept),
                         _mm256_permutevar8x32_epi32(block, lanes));
     kept += __builtin_popcount(keep);
   }
-  kept = compact_branchless(p, end, kept, item);
-  std::fill(kept, end, last);
-  return kept;
+  return detail::compact_branchless(from, end, kept, item);
+}
+
+template <FourByteInteger T>
+__attribute__((target("avx2,popcnt"))) T* remove_avx2(T* begin, T* end, T item) {
+  T* const first = detail::find_avx2(begin, end, item);
+  if (first == end) return end;
+  return detail::fill_vacated(detail::compact_avx2(first + 1, end, first, item), end);
 }
 
 #endif  // TAVIK_AVX2_PATHS
 
 }  // namespace detail
 
-// Returns T{} plus every element of [begin, end), added in order (integers in
-// any order, which gives the same total). The total has the element type:
-// there is no wider accumulator.
+// Returns T{} plus every element of [begin, end), in order. Integers are
+// added modulo 2^N in any order, so the total is exact whenever it fits T,
+// whatever the partial sums do. The total has the element type: there is no
+// wider accumulator.
 template <Summable T>
 constexpr T sum(T* begin, T* end) {
 #if TAVIK_AVX2_PATHS
@@ -192,11 +274,12 @@ constexpr T sum(T* begin, T* end) {
 // end. [begin, new end) keeps the other elements in their order; every place
 // in [new end, end) holds the range's original last element, which is what
 // shifting the rest down on each match would have left there. Compares each
-// element with item exactly once, as item == element.
+// element once, as item == element, and stores only where shifting would:
+// nothing if nothing matches.
 //
-// item is taken by value so that it may name an element of the range.
+// item is a copy, converted to T, so that it may name an element of the range.
 template <Removable T>
-constexpr T* remove(T* begin, T* end, T item) {
+constexpr T* remove(T* begin, T* end, std::type_identity_t<T> item) {
   if (std::is_constant_evaluated()) {
     return detail::remove_generic(begin, end, item);
   }
@@ -225,4 +308,5 @@ void display(It begin, It end) {
 
 }  // namespace Tavik
 
+#endif  // C++20
 #endif  // TAVIK_FUNCTIONS_H

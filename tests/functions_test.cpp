@@ -1,8 +1,14 @@
 #include <tavik/Functions.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <sstream>
 #include <string>
@@ -67,6 +73,9 @@ Removal RandomRemoval(std::mt19937& generator) {
   return removal;
 }
 
+// Runs a removal test for each element type, naming the type in a failure:
+// the vector paths' int, an unsigned, a wider integer, and a string that
+// allocates on every copy. The test takes a T{} to learn the type.
 template <class T>
 class RemoveTest : public ::testing::Test {};
 using ElementTypes = ::testing::Types<int, unsigned, long long, std::string>;
@@ -162,6 +171,62 @@ TEST_P(RemovePaths, MatchShiftingOnRandomArrays) {
   ExpectSameAsShifting(GetParam().remove, {INT_MIN, INT_MAX, -1, 0, INT_MIN}, INT_MIN);
 }
 
+// Three pages: read-only, writable, read-only. The range ends one element
+// into the last page and its first match sits `offset` elements into the
+// writable one, with `before` others ahead of it on the first page. Shifting
+// stores only in [first match, end - 1), inside the writable page, so a store
+// anywhere else faults; with no match at all, every page is read-only.
+TEST_P(RemovePaths, StoreOnlyWhereShiftingStores) {
+  const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  void* const pages =
+      mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(pages, MAP_FAILED);
+  int* const writable = static_cast<int*>(pages) + page / sizeof(int);
+  int* const end = writable + page / sizeof(int) + 1;
+  const auto protect = [&](int first, int second, int third) {
+    char* const bytes = static_cast<char*>(pages);
+    if (mprotect(bytes, page, first) != 0 || mprotect(bytes + page, page, second) != 0 ||
+        mprotect(bytes + 2 * page, page, third) != 0) {
+      std::perror("mprotect");
+      std::exit(2);
+    }
+  };
+  constexpr int kItem = -7;
+  EXPECT_EXIT(
+      {
+        std::mt19937 generator(5);
+        for (int before = 0; before <= 9; ++before) {
+          for (int offset = -1; offset <= 9; ++offset) {  // -1: nothing matches
+            int* const begin = writable - before;
+            protect(PROT_READ | PROT_WRITE, PROT_READ | PROT_WRITE,
+                    PROT_READ | PROT_WRITE);
+            for (int* p = begin; p != end; ++p) {
+              const bool match =
+                  offset >= 0 && p > writable + offset && generator() % 3 == 0;
+              *p = match ? kItem : static_cast<int>(p - begin) + 1;
+            }
+            if (offset >= 0) writable[offset] = kItem;
+            std::vector<int> expected(begin, end);
+            const auto expected_end =
+                ShiftingRemove(expected.data(), expected.data() + expected.size(),
+                               kItem) -
+                expected.data();
+            protect(PROT_READ, offset >= 0 ? PROT_READ | PROT_WRITE : PROT_READ,
+                    PROT_READ);
+            const auto actual_end = GetParam().remove(begin, end, kItem) - begin;
+            if (actual_end != expected_end || !std::equal(begin, end, expected.begin())) {
+              std::fprintf(stderr, "differs from shifting: before %d, offset %d\n",
+                           before, offset);
+              std::exit(1);
+            }
+          }
+        }
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  munmap(pages, 3 * page);
+}
+
 const RemovePath kRemovePaths[] = {
     {"Generic", &Tavik::detail::remove_generic<int>, true},
     {"Branchless", &Tavik::detail::remove_branchless<int>, true},
@@ -199,42 +264,91 @@ INSTANTIATE_TEST_SUITE_P(
                       RemoveCase{{1, 2, 3}, 3, 2, {1, 2, 3}},
                       RemoveCase{{3, 1, 2}, 3, 2, {1, 2, 2}}));
 
-// Compares with item and counts every comparison it is asked for.
+// A result that converts to bool, and whose operator! lies.
+struct Verdict {
+  bool equal;
+  operator bool() const { return equal; }  // NOLINT(google-explicit-constructor)
+  bool operator!() const { return equal; }
+};
+
+// Counts the comparisons made as the model makes them: a non-const item on
+// the left, which selects the member; a const item would fall back to the
+// friend. The result is a Verdict, so negating it gives the wrong answer.
 struct Counted {
   int value;
-  int* comparisons;
-  friend bool operator==(const Counted& a, const Counted& b) {
-    ++*a.comparisons;
-    return a.value == b.value;
+  int* comparisons;  // the item's own; null in the elements
+  Verdict operator==(Counted& element) {
+    if (comparisons != nullptr) ++*comparisons;
+    return {value == element.value};
+  }
+  [[maybe_unused]] friend Verdict operator==(const Counted& a, const Counted& b) {
+    return {a.value == b.value};
   }
 };
 
-TEST(Remove, ComparesEachElementOnce) {
+TEST(Remove, ComparesEachElementOnceAsTheModelDoes) {
+  using Remove = Counted* (*)(Counted*, Counted*, Counted);
+  // Counted is trivially copyable, so remove takes the branchless path.
+  const Remove removes[] = {&Tavik::remove<Counted>,
+                            &Tavik::detail::remove_generic<Counted>};
   std::mt19937 generator(7);
   for (int length = 0; length <= 64; ++length) {
-    int comparisons = 0;
-    std::vector<Counted> array;
-    array.reserve(length);
-    for (int i = 0; i < length; ++i) {
-      array.push_back({static_cast<int>(generator() % 3), &comparisons});
+    std::vector<int> values(length);
+    for (int& v : values) v = static_cast<int>(generator() % 3);
+    std::vector<int> expected = values;
+    const auto expected_end =
+        ShiftingRemove(expected.data(), expected.data() + length, 1) - expected.data();
+    for (const Remove remove : removes) {
+      std::vector<Counted> array;
+      array.reserve(length);
+      for (const int v : values) array.push_back({v, nullptr});
+      int comparisons = 0;
+      EXPECT_EQ(
+          remove(array.data(), array.data() + length, {1, &comparisons}) - array.data(),
+          expected_end);
+      EXPECT_EQ(comparisons, length);
+      for (int i = 0; i < length; ++i) EXPECT_EQ(array[i].value, expected[i]) << i;
     }
-    // Counted is trivially copyable, so remove takes the branchless path;
-    // the generic one is called as well.
-    std::vector<Counted> copy = array;
-    Tavik::remove(array.data(), array.data() + array.size(), Counted{1, &comparisons});
-    EXPECT_EQ(comparisons, length);
-    Tavik::detail::remove_generic(copy.data(), copy.data() + copy.size(),
-                                  Counted{1, &comparisons});
-    EXPECT_EQ(comparisons, 2 * length);
   }
 }
 
+// Any unqualified call inside the header would look for candidates in
+// Holder<Incomplete>'s namespace and so have to complete it, which cannot
+// compile: every call must name its namespace.
+template <class T>
+struct Holder {
+  T value;
+};
+struct Incomplete;
+
+constexpr bool RemovesPointersToAnIncompleteHolder() {
+  Holder<Incomplete>* array[] = {nullptr, nullptr};
+  return Tavik::remove(array, array + 2, static_cast<Holder<Incomplete>*>(nullptr)) ==
+         array;
+}
+static_assert(RemovesPointersToAnIncompleteHolder());
+
+// The item converts to T as std::remove's does: here from an int.
+template <class T>
 constexpr bool RemovesAtCompileTime() {
-  int array[] = {1, 5, 1, 1, 5};
-  int* const end = Tavik::remove(array, array + 5, 1);
+  T array[] = {1, 5, 1, 1, 5};
+  T* const end = Tavik::remove(array, array + 5, 1);
   return end == array + 2 && array[0] == 5 && array[4] == 5;
 }
-static_assert(RemovesAtCompileTime());
+static_assert(RemovesAtCompileTime<int>() && RemovesAtCompileTime<unsigned>() &&
+              RemovesAtCompileTime<short>() && RemovesAtCompileTime<long>() &&
+              RemovesAtCompileTime<double>());
+
+// Volatile elements are refused by the constraints, not deep in the header.
+template <class T>
+concept Sums = requires(T* p) {
+  Tavik::sum(p, p);
+};
+template <class T>
+concept Removes = requires(T* p) {
+  Tavik::remove(p, p, *p);
+};
+static_assert(Sums<int> && Removes<int> && !Sums<volatile int> && !Removes<volatile int>);
 
 TEST(Sum, AddsEveryElement) {
   const std::vector<std::pair<std::vector<int>, int>> cases = {
@@ -243,6 +357,7 @@ TEST(Sum, AddsEveryElement) {
       {{42}, 42},
       {{1, 2, 3, 4, 5}, 15},
       {{INT_MAX, -1, INT_MIN, 1}, -1},
+      {{INT_MAX, 1, -1}, INT_MAX},
   };
   for (auto [values, total] : cases) {
     EXPECT_EQ(Tavik::sum(values.data(), values.data() + values.size()), total)
@@ -301,11 +416,14 @@ TEST(SumPaths, MatchAWideTotal) {
   }
 }
 
-constexpr int SumAtCompileTime() {
-  int array[] = {1, 2, 3};
-  return Tavik::sum(array, array + 3);
+// Partial sums may overflow the element type; a total that fits is exact.
+template <class T, std::size_t N>
+constexpr T SumAtCompileTime(std::array<T, N> values) {
+  return Tavik::sum(values.data(), values.data() + N);
 }
-static_assert(SumAtCompileTime() == 6);
+static_assert(SumAtCompileTime<int, 3>({1, 2, 3}) == 6);
+static_assert(SumAtCompileTime<int, 3>({INT_MAX, 1, -1}) == INT_MAX);
+static_assert(SumAtCompileTime<long long, 3>({LLONG_MIN, -1, 1}) == LLONG_MIN);
 
 // Stands in for standard output's buffer; counts the flushes it is asked for.
 class RecordingBuffer : public std::stringbuf {
