@@ -76,51 +76,68 @@ Removal RandomRemoval(std::mt19937& generator) {
 // Runs a removal test for each element type, naming the type in a failure:
 // the vector paths' int, an unsigned, a wider integer, and a string that
 // allocates on every copy. The test takes a T{} to learn the type.
-template <class T>
-class RemoveTest : public ::testing::Test {};
-using ElementTypes = ::testing::Types<int, unsigned, long long, std::string>;
-TYPED_TEST_SUITE(RemoveTest, ElementTypes);
+template <class T, class Test>
+void RunFor(const char* type_name, Test test) {
+  SCOPED_TRACE(type_name);
+  test(T{});
+}
+
+template <class Test>
+void ForEachElementType(Test test) {
+  RunFor<int>("int", test);
+  RunFor<unsigned>("unsigned", test);
+  RunFor<long long>("long long", test);
+  RunFor<std::string>("std::string", test);
+}
 
 // Every array of up to 8 elements drawn from three values, removing each of
 // them and one that never occurs.
-TYPED_TEST(RemoveTest, MatchesShiftingOnEverySmallArray) {
-  constexpr int kValues = 3;
-  for (int length = 0; length <= 8; ++length) {
-    int combinations = 1;
-    for (int i = 0; i < length; ++i) combinations *= kValues;
-    for (int code = 0; code < combinations; ++code) {
-      std::vector<int> values;
-      for (int i = 0, c = code; i < length; ++i, c /= kValues) {
-        values.push_back(c % kValues);
-      }
-      for (int item = 0; item <= kValues; ++item) {
-        ExpectSameAsShifting(kTavikRemove, Elements<TypeParam>(values),
-                             Element<TypeParam>(item));
+TEST(Remove, MatchesShiftingOnEverySmallArray) {
+  ForEachElementType([](auto type) {
+    using T = decltype(type);
+    constexpr int kValues = 3;
+    for (int length = 0; length <= 8; ++length) {
+      int combinations = 1;
+      for (int i = 0; i < length; ++i) combinations *= kValues;
+      for (int code = 0; code < combinations; ++code) {
+        std::vector<int> values;
+        for (int i = 0, c = code; i < length; ++i, c /= kValues) {
+          values.push_back(c % kValues);
+        }
+        for (int item = 0; item <= kValues; ++item) {
+          ExpectSameAsShifting(kTavikRemove, Elements<T>(values), Element<T>(item));
+        }
       }
     }
-  }
+  });
 }
 
-TYPED_TEST(RemoveTest, MatchesShiftingOnRandomArrays) {
-  std::mt19937 generator(20261207);
-  for (int round = 0; round < 2000; ++round) {
-    const Removal removal = RandomRemoval(generator);
-    ExpectSameAsShifting(kTavikRemove, Elements<TypeParam>(removal.values),
-                         Element<TypeParam>(removal.item));
-  }
+TEST(Remove, MatchesShiftingOnRandomArrays) {
+  ForEachElementType([](auto type) {
+    using T = decltype(type);
+    std::mt19937 generator(20261207);
+    for (int round = 0; round < 2000; ++round) {
+      const Removal removal = RandomRemoval(generator);
+      ExpectSameAsShifting(kTavikRemove, Elements<T>(removal.values),
+                           Element<T>(removal.item));
+    }
+  });
 }
 
 // item may name an element of the range itself; it is a copy, so the
 // overwritten first place does not change what is removed.
-TYPED_TEST(RemoveTest, RemovesTheValueOfTheFirstElement) {
-  for (const std::vector<int>& values :
-       {std::vector<int>{1, 1, 2, 1}, {4, 5, 4, 6, 4}, {9}, {2, 3, 3, 2}}) {
-    const auto remove_first_value = [](auto* begin, auto* end, auto /*copy*/) {
-      return Tavik::remove(begin, end, *begin);
-    };
-    ExpectSameAsShifting(remove_first_value, Elements<TypeParam>(values),
-                         Element<TypeParam>(values.front()));
-  }
+TEST(Remove, RemovesTheValueOfTheFirstElement) {
+  ForEachElementType([](auto type) {
+    using T = decltype(type);
+    for (const std::vector<int>& values :
+         {std::vector<int>{1, 1, 2, 1}, {4, 5, 4, 6, 4}, {9}, {2, 3, 3, 2}}) {
+      const auto remove_first_value = [](auto* begin, auto* end, auto /*copy*/) {
+        return Tavik::remove(begin, end, *begin);
+      };
+      ExpectSameAsShifting(remove_first_value, Elements<T>(values),
+                           Element<T>(values.front()));
+    }
+  });
 }
 
 // Each way remove can take for int, called directly, so that every one is
@@ -239,11 +256,14 @@ INSTANTIATE_TEST_SUITE_P(Paths, RemovePaths, ::testing::ValuesIn(kRemovePaths),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct RemoveCase {
+  const char* name;
   std::vector<int> input;
   int item;
   std::ptrdiff_t new_end;
   std::vector<int> array_after;
 };
+
+void PrintTo(const RemoveCase& c, std::ostream* os) { *os << c.name; }
 
 class RemoveCases : public ::testing::TestWithParam<RemoveCase> {};
 
@@ -257,12 +277,15 @@ TEST_P(RemoveCases, LeavesTheArrayAsShiftingWould) {
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, RemoveCases,
-    ::testing::Values(RemoveCase{{}, 1, 0, {}}, RemoveCase{{2, 3, 4}, 1, 3, {2, 3, 4}},
-                      RemoveCase{{7, 7, 7}, 7, 0, {7, 7, 7}},
-                      RemoveCase{{1, 1, 2, 1}, 1, 1, {2, 1, 1, 1}},
-                      RemoveCase{{1, 5, 1, 1, 5}, 1, 2, {5, 5, 5, 5, 5}},
-                      RemoveCase{{1, 2, 3}, 3, 2, {1, 2, 3}},
-                      RemoveCase{{3, 1, 2}, 3, 2, {1, 2, 2}}));
+    ::testing::Values(RemoveCase{"Empty", {}, 1, 0, {}},
+                      RemoveCase{"Absent", {2, 3, 4}, 1, 3, {2, 3, 4}},
+                      RemoveCase{"Everywhere", {7, 7, 7}, 7, 0, {7, 7, 7}},
+                      RemoveCase{"Adjacent", {1, 1, 2, 1}, 1, 1, {2, 1, 1, 1}},
+                      RemoveCase{
+                          "LastLeftBehind", {1, 5, 1, 1, 5}, 1, 2, {5, 5, 5, 5, 5}},
+                      RemoveCase{"AtTheLastPlace", {1, 2, 3}, 3, 2, {1, 2, 3}},
+                      RemoveCase{"AtTheFirstPlace", {3, 1, 2}, 3, 2, {1, 2, 2}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A result that converts to bool, and whose operator! lies.
 struct Verdict {
