@@ -80,6 +80,27 @@ void BM_RemoveGrowth(benchmark::State& state) {
   }
 }
 
+// A value that never occurs: removal then only reads, and should cost no
+// more than counting the value.
+template <Remove remove>
+void BM_RemoveAbsent(benchmark::State& state) {
+  std::vector<int> values = RandomValues(kScenarioSize);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        remove(values.data(), values.data() + kScenarioSize, kHighest + 1));
+  }
+}
+
+void BM_CountAbsent(benchmark::State& state) {
+  const std::vector<int>& values = RandomValues(kScenarioSize);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(std::count(values.begin(), values.end(), kHighest + 1));
+  }
+}
+
+BENCHMARK(BM_RemoveAbsent<TavikRemove>)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CountAbsent)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_RemoveScenario2<TavikRemove>)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RemoveScenario2<StdRemove>)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RemoveScenario2<GenericRemove>)->Unit(benchmark::kMillisecond);

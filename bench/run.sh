@@ -14,8 +14,8 @@ trap 'rm -rf "$work"' EXIT
 cmake --preset release >/dev/null
 cmake --build --preset release --target driver-stress floor functions_bench >/dev/null
 
-echo "scenario 2 removals and sums: 11 interleaved repetitions" >&2
-"$build/bench/functions_bench" --benchmark_filter='Scenario2|Sum' \
+echo "scenario 2 removals, absent values and sums: 11 interleaved repetitions" >&2
+"$build/bench/functions_bench" --benchmark_filter='Scenario2|Absent|Sum' \
   --benchmark_repetitions=11 --benchmark_enable_random_interleaving=true \
   --benchmark_report_aggregates_only=true --benchmark_format=csv \
   2>/dev/null >"$work/ratios.csv"
@@ -35,8 +35,10 @@ for f in TavikRemove StdRemove ShiftingModel; do
   awk -F, -v f="$f" '$1 ~ "^\"BM_RemoveGrowth<" f ">/" {
     n = $1; sub(/.*\//, "", n); sub(/"/, "", n); print n, $3 }' "$work/growth.csv" >"$work/$f.dat"
 done
-# Least-squares slope of log(time) against log(n) over the larger half of n,
-# where fixed per-call costs no longer matter: 1 is linear, 2 quadratic.
+# Least-squares slope of log(time) against log(n) over the larger half of the
+# n each function is measured at (2^18 to 2^24 for the linear removals, 2^15
+# to 2^17 for the model), where fixed per-call costs no longer matter: 1 is
+# linear, 2 quadratic.
 slope() {
   awk '{ n[NR] = log($1); t[NR] = log($2) } END {
     for (i = int(NR / 2) + 1; i <= NR; i++) { k++; sx += n[i]; sy += t[i]; sxx += n[i] * n[i]; sxy += n[i] * t[i] }
@@ -64,7 +66,7 @@ whole() {
   awk -v key="$1" 'index($0, key) == 1 { sub(key " *", ""); sub(/ \(.*/, ""); print; exit }' "$work/whole-run.txt"
 }
 {
-  echo "Measured by \`bench/run.sh\` on $(date -u +%Y-%m-%d), $(nproc) cores, $(uname -m)."
+  echo "Measured by \`bench/run.sh\` on $(date -u +%Y-%m-%d): $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores, $(uname -m)."
   echo "Microbenchmarks: medians of 11 interleaved repetitions; whole run: medians of $pairs alternating pairs."
   echo
   echo "| What | Figure | Target |"
@@ -73,6 +75,7 @@ whole() {
   echo "| scenario 2 removals: generic / \`std::remove\` | $(ratio 'BM_RemoveScenario2<GenericRemove>' 'BM_RemoveScenario2<StdRemove>') | |"
   echo "| scenario 2 removals: branchless / \`std::remove\` | $(ratio 'BM_RemoveScenario2<BranchlessRemove>' 'BM_RemoveScenario2<StdRemove>') | |"
   echo "| scenario 2 removals: \`Tavik::remove\`, \`std::remove\` | $(ms 'BM_RemoveScenario2<TavikRemove>') ms, $(ms 'BM_RemoveScenario2<StdRemove>') ms | |"
+  echo "| absent value, 10,000,000: \`Tavik::remove\` / \`std::count\` | $(ratio 'BM_RemoveAbsent<TavikRemove>' 'BM_CountAbsent') | at most 1 |"
   echo "| sum of 10,000,000: \`Tavik::sum\` / \`std::reduce\` | $(ratio 'BM_Sum<TavikSum>/10000000' 'BM_Sum<Reduce>/10000000') | at most 1.05 |"
   echo "| sum of 10,000,000: \`Tavik::sum\` / \`std::accumulate\` | $(ratio 'BM_Sum<TavikSum>/10000000' 'BM_Sum<Accumulate>/10000000') | |"
   echo "| sum of 4,096: \`Tavik::sum\` / \`std::reduce\` | $(ratio 'BM_Sum<TavikSum>/4096' 'BM_Sum<Reduce>/4096') | |"
