@@ -13,8 +13,12 @@
 #include <concepts>
 #include <cstdint>
 #include <iostream>
+#include <iterator>
+#include <memory>
 #include <ostream>
+#include <ranges>
 #include <type_traits>
+#include <utility>
 
 // Vector paths, chosen at run time, on x86-64 with GCC or Clang only.
 // -DTAVIK_AVX2_PATHS=0 turns them off. Always defined, to 0 or 1, so that
@@ -35,11 +39,16 @@
 
 namespace Tavik {
 
-// Volatile elements are refused: the paths below read and write an element
-// more than once or several at a time, and C++20 deprecates volatile
+// remove leaves copies of the range's last element past its new end, which
+// a move-only type cannot give: elements are copied, never moved.
+template <class T>
+concept CopyableToFillTheTail = std::copyable<T>;  // so move-only types are refused
+
+// Volatile elements are refused too: the paths below read and write an
+// element more than once or several at a time, and C++20 deprecates volatile
 // parameters and results.
 template <class T>
-concept Element = std::copyable<T> && !std::is_volatile_v<T>;
+concept Element = !std::is_volatile_v<T> && CopyableToFillTheTail<T>;
 
 template <class T>
 concept Summable = Element<T> && std::default_initializable<T> &&
@@ -47,19 +56,26 @@ concept Summable = Element<T> && std::default_initializable<T> &&
   { a + b } -> std::convertible_to<T>;
 };
 
-// As remove compares: item, a T it owns, on the left of an element.
-template <class T>
-concept Removable = Element<T> && requires(T& item, T& element) {
+// As remove compares: item, its own copy of what the caller gave, on the left
+// of an element, the result read as a bool.
+template <class T, class U = T>
+concept Removable = Element<T> && requires(U& item, T& element) {
   { item == element } -> std::convertible_to<bool>;
 };
 
 template <class It>
-concept Displayable = std::copyable<It> && requires(It it, std::ostream& os) {
-  { it != it } -> std::convertible_to<bool>;
-  ++it;
-  it - 1;
+concept Displayable = std::forward_iterator<It> && requires(It it, std::ostream& os) {
   os << *it;
 };
+
+// What the iterator and range forms of sum and remove accept: anything laid
+// out as an array, which they hand to the pointer forms. Pointers take those
+// forms directly.
+template <class It>
+concept ContiguousIterator = std::contiguous_iterator<It> && !std::is_pointer_v<It>;
+
+template <class R>
+concept ContiguousRange = std::ranges::contiguous_range<R> && std::ranges::sized_range<R>;
 
 namespace detail {
 
@@ -70,7 +86,7 @@ concept WrappingInteger = std::integral<T> && !std::same_as<T, bool>;
 
 // The one definition of what sum does.
 template <Summable T>
-constexpr T sum_generic(T* begin, T* end) {
+constexpr T sum_generic(const T* begin, const T* end) {
   if constexpr (WrappingInteger<T>) {
     using Unsigned = std::make_unsigned_t<T>;
     Unsigned total = 0;
@@ -86,8 +102,9 @@ constexpr T sum_generic(T* begin, T* end) {
 }
 
 // The first place in [begin, end) that equals item, or end. Reads only.
-template <Removable T>
-constexpr T* find_generic(T* begin, T* end, T& item) {
+template <class T, class U>
+requires Removable<T, U>
+constexpr T* find_generic(T* begin, T* end, U& item) {
   for (; begin != end; ++begin) {
     if (item == *begin) break;
   }
@@ -106,8 +123,9 @@ constexpr T* fill_vacated(T* kept, T* end) {
 // exactly the same array, return the same end and store nowhere else: nothing
 // before the first match, nothing at the last place, nothing if nothing
 // matches.
-template <Removable T>
-constexpr T* remove_generic(T* begin, T* end, T item) {
+template <class T, class U = T>
+requires Removable<T, U>
+constexpr T* remove_generic(T* begin, T* end, U item) {
   T* const first = detail::find_generic(begin, end, item);
   if (first == end) return end;
   T* kept = first;
@@ -125,8 +143,9 @@ constexpr T* remove_generic(T* begin, T* end, T item) {
 // the kept ones only, so the loop has no branch to mispredict when matches
 // are frequent and irregular; kept must lie before from, so every store lands
 // in [kept, end - 1).
-template <Removable T>
-constexpr T* compact_branchless(T* from, T* end, T* kept, T& item) {
+template <class T, class U>
+requires Removable<T, U>
+constexpr T* compact_branchless(T* from, T* end, T* kept, U& item) {
   for (; from != end; ++from) {
     const bool match = static_cast<bool>(item == *from);
     *kept = *from;
@@ -135,13 +154,27 @@ constexpr T* compact_branchless(T* from, T* end, T* kept, T& item) {
   return kept;
 }
 
-template <Removable T>
-requires std::is_trivially_copyable_v<T>
-constexpr T* remove_branchless(T* begin, T* end, T item) {
+template <class T, class U = T>
+requires Removable<T, U> && std::is_trivially_copyable_v<T>
+constexpr T* remove_branchless(T* begin, T* end, U item) {
   T* const first = detail::find_generic(begin, end, item);
   if (first == end) return end;
   return detail::fill_vacated(detail::compact_branchless(first + 1, end, first, item),
                               end);
+}
+
+// Integers compare after the usual arithmetic conversions, which give every
+// value of either type a value of its own in their common type. So an integer
+// item of another type equals exactly the elements that equal static_cast<T>
+// of it, or none when that T converts to something else than the item does.
+template <class T, class U>
+concept OtherInteger = std::integral<T> && std::integral<U> && !std::same_as<T, U>;
+
+template <class T, class U>
+requires OtherInteger<T, U>
+constexpr bool some_element_can_equal(U item) {
+  using Common = std::common_type_t<T, U>;
+  return static_cast<Common>(static_cast<T>(item)) == static_cast<Common>(item);
 }
 
 // The element types the vector paths below are written for.
@@ -169,7 +202,7 @@ inline bool avx2_available() {
 // Four independent vector totals, eight lanes each, all wrapping as
 // sum_generic's unsigned total does.
 template <FourByteInteger T>
-__attribute__((target("avx2"))) T sum_avx2(T* begin, T* end) {
+__attribute__((target("avx2"))) T sum_avx2(const T* begin, const T* end) {
   __m256i a = _mm256_setzero_si256();
   __m256i b = a;
   __m256i c = a;
@@ -257,9 +290,9 @@ __attribute__((target("avx2,popcnt"))) T* remove_avx2(T* begin, T* end, T item) 
 // Returns T{} plus every element of [begin, end), in order. Integers are
 // added modulo 2^N in any order, so the total is exact whenever it fits T,
 // whatever the partial sums do. The total has the element type: there is no
-// wider accumulator.
+// wider accumulator. The elements may be const.
 template <Summable T>
-constexpr T sum(T* begin, T* end) {
+constexpr T sum(const T* begin, const T* end) {
 #if TAVIK_AVX2_PATHS
   if constexpr (detail::FourByteInteger<T>) {
     if (!std::is_constant_evaluated() && detail::avx2_available()) {
@@ -270,40 +303,94 @@ constexpr T sum(T* begin, T* end) {
   return detail::sum_generic(begin, end);
 }
 
-// Takes every element equal to item out of [begin, end) and returns the new
-// end. [begin, new end) keeps the other elements in their order; every place
-// in [new end, end) holds the range's original last element, which is what
-// shifting the rest down on each match would have left there. Compares each
-// element once, as item == element, and stores only where shifting would:
-// nothing if nothing matches.
+// The same over contiguous iterators or a contiguous range.
+template <ContiguousIterator It>
+requires Summable<std::iter_value_t<It>>
+constexpr std::iter_value_t<It> sum(It begin, It end) {
+  return Tavik::sum(std::to_address(begin), std::to_address(end));
+}
+
+template <ContiguousRange R>
+requires Summable<std::ranges::range_value_t<R>>
+constexpr std::ranges::range_value_t<R> sum(R&& range) {
+  const auto begin = std::ranges::begin(range);
+  return Tavik::sum(begin, begin + std::ranges::ssize(range));
+}
+
+// Takes every element e with item == e out of [begin, end) and returns the
+// new end. [begin, new end) keeps the other elements in their order; every
+// place in [new end, end) holds the range's original last element, which is
+// what shifting the rest down on each match would have left there. Compares
+// each element once, as item == element, and stores only where shifting
+// would: nothing if nothing matches.
 //
-// item is a copy, converted to T, so that it may name an element of the range.
-template <Removable T>
-constexpr T* remove(T* begin, T* end, std::type_identity_t<T> item) {
-  if (std::is_constant_evaluated()) {
-    return detail::remove_generic(begin, end, item);
-  }
-#if TAVIK_AVX2_PATHS
-  if constexpr (detail::FourByteInteger<T>) {
-    if (detail::avx2_available()) return detail::remove_avx2(begin, end, item);
-  }
-#endif
-  if constexpr (std::is_trivially_copyable_v<T>) {
-    return detail::remove_branchless(begin, end, item);
+// item is the caller's value, not converted to T, so it compares as it would
+// in the caller's own ==; it is a copy, so it may name an element of the range.
+template <class T, class U = T>
+requires Removable<T, U>
+constexpr T* remove(T* begin, T* end, U item) {
+  if constexpr (detail::OtherInteger<T, U>) {
+    if (!detail::some_element_can_equal<T>(item)) return end;
+    return Tavik::remove(begin, end, static_cast<T>(item));
   } else {
-    return detail::remove_generic(begin, end, item);
+    if (std::is_constant_evaluated()) {
+      return detail::remove_generic(begin, end, std::move(item));
+    }
+#if TAVIK_AVX2_PATHS
+    if constexpr (detail::FourByteInteger<T> && std::same_as<T, U>) {
+      if (detail::avx2_available()) return detail::remove_avx2(begin, end, item);
+    }
+#endif
+    if constexpr (std::is_trivially_copyable_v<T>) {
+      return detail::remove_branchless(begin, end, std::move(item));
+    } else {
+      return detail::remove_generic(begin, end, std::move(item));
+    }
   }
 }
 
-// Writes the elements of [begin, end) to standard output, separated by ", ",
-// then ends the line and flushes.
+// The same over contiguous iterators or a contiguous range, returning their
+// iterator at the new end, so that v.erase(Tavik::remove(v, x), v.end()) works.
+template <ContiguousIterator It, class U = std::iter_value_t<It>>
+requires Removable<std::remove_reference_t<std::iter_reference_t<It>>, U>
+constexpr It remove(It begin, It end, U item) {
+  const auto first = std::to_address(begin);
+  return begin + (Tavik::remove(first, std::to_address(end), std::move(item)) - first);
+}
+
+template <ContiguousRange R, class U = std::ranges::range_value_t<R>>
+requires Removable<std::remove_reference_t<std::ranges::range_reference_t<R>>, U>
+constexpr std::ranges::borrowed_iterator_t<R> remove(R&& range, U item) {
+  const auto begin = std::ranges::begin(range);
+  return Tavik::remove(begin, begin + std::ranges::ssize(range), std::move(item));
+}
+
+// Writes the elements of [begin, end) to out, separated by ", ", then ends
+// the line and flushes. The forms without a stream write to standard output.
+template <Displayable It>
+void display(std::ostream& out, It begin, It end) {
+  for (It p = begin; p != end;) {
+    out << *p;
+    if (++p != end) out << ", ";
+  }
+  out << std::endl;
+}
+
 template <Displayable It>
 void display(It begin, It end) {
-  for (It p = begin; p != end; ++p) {
-    std::cout << *p;
-    if (p != end - 1) std::cout << ", ";
-  }
-  std::cout << std::endl;
+  Tavik::display(std::cout, begin, end);
+}
+
+template <std::ranges::forward_range R>
+requires std::ranges::common_range<R> && Displayable<std::ranges::iterator_t<R>>
+void display(std::ostream& out, R&& range) {
+  Tavik::display(out, std::ranges::begin(range), std::ranges::end(range));
+}
+
+template <std::ranges::forward_range R>
+requires std::ranges::common_range<R> && Displayable<std::ranges::iterator_t<R>>
+void display(R&& range) {
+  Tavik::display(std::cout, std::ranges::begin(range), std::ranges::end(range));
 }
 
 }  // namespace Tavik

@@ -7,11 +7,19 @@
 
 #include <array>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <forward_list>
+#include <functional>
+#include <list>
+#include <memory>
+#include <numeric>
 #include <random>
+#include <span>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -39,8 +47,8 @@ std::vector<T> Elements(const std::vector<int>& values) {
 
 // Runs remove and the shifting model on copies of one input and expects the
 // same returned end and the same whole array.
-template <class T, class Remove>
-void ExpectSameAsShifting(Remove remove, const std::vector<T>& input, const T& item) {
+template <class T, class U, class Remove>
+void ExpectSameAsShifting(Remove remove, const std::vector<T>& input, const U& item) {
   std::vector<T> actual = input;
   std::vector<T> expected = input;
   const auto actual_end =
@@ -126,6 +134,31 @@ TEST(Remove, MatchesShiftingOnRandomArrays) {
 
 // item may name an element of the range itself; it is a copy, so the
 // overwritten first place does not change what is removed.
+// An item of another type compares with each element as the caller's own ==
+// would, nothing converted first; kept is how many elements stay.
+template <class T, class U>
+void ExpectItemComparedAsGiven(const std::vector<T>& input, U item, std::ptrdiff_t kept) {
+  SCOPED_TRACE(::testing::PrintToString(item));
+  ExpectSameAsShifting(kTavikRemove, input, item);
+  std::vector<T> array = input;
+  EXPECT_EQ(Tavik::remove(array.data(), array.data() + array.size(), item) - array.data(),
+            kept);
+}
+
+TEST(Remove, ComparesAnItemOfAnotherTypeAsGiven) {
+  ExpectItemComparedAsGiven<int>({3, 3, 4}, 3.7, 3);
+  ExpectItemComparedAsGiven<int>({1, 3, 1}, 1.0, 1);
+  ExpectItemComparedAsGiven<short>({4464, 1, 4464}, 70000, 3);
+  ExpectItemComparedAsGiven<std::uint8_t>({0, 1, 0}, 256, 3);
+  ExpectItemComparedAsGiven<unsigned>({UINT_MAX, 1, UINT_MAX}, -1, 1);
+  ExpectItemComparedAsGiven<int>({-1, 1}, UINT_MAX, 1);
+  ExpectItemComparedAsGiven<int>({0, 1, 0}, 1LL << 32, 3);
+  ExpectItemComparedAsGiven<long long>({-1, 1LL << 32, -1}, -1, 1);
+  ExpectItemComparedAsGiven<unsigned short>({65535, 1}, -1, 2);
+  ExpectItemComparedAsGiven<double>({1.0, 1.5, 1.0}, 1, 1);
+  ExpectItemComparedAsGiven<std::string>({"a", "b", "a"}, "a", 1);
+}
+
 TEST(Remove, RemovesTheValueOfTheFirstElement) {
   ForEachElementType([](auto type) {
     using T = decltype(type);
@@ -185,7 +218,8 @@ TEST_P(RemovePaths, MatchShiftingOnRandomArrays) {
     const Removal removal = RandomRemoval(generator);
     ExpectSameAsShifting(GetParam().remove, removal.values, removal.item);
   }
-  ExpectSameAsShifting(GetParam().remove, {INT_MIN, INT_MAX, -1, 0, INT_MIN}, INT_MIN);
+  ExpectSameAsShifting(GetParam().remove,
+                       std::vector<int>{INT_MIN, INT_MAX, -1, 0, INT_MIN}, INT_MIN);
 }
 
 // Three pages: read-only, writable, read-only. The range ends one element
@@ -244,9 +278,20 @@ TEST_P(RemovePaths, StoreOnlyWhereShiftingStores) {
   munmap(pages, 3 * page);
 }
 
+// An int item given as another type: as a long long it takes int's own
+// paths, as a double the branchless one, comparing as a double.
+int* RemoveLongLongItem(int* begin, int* end, int item) {
+  return Tavik::remove(begin, end, static_cast<long long>(item));
+}
+int* RemoveDoubleItem(int* begin, int* end, int item) {
+  return Tavik::remove(begin, end, static_cast<double>(item));
+}
+
 const RemovePath kRemovePaths[] = {
     {"Generic", &Tavik::detail::remove_generic<int>, true},
     {"Branchless", &Tavik::detail::remove_branchless<int>, true},
+    {"LongLongItem", &RemoveLongLongItem, true},
+    {"DoubleItem", &RemoveDoubleItem, true},
 #if TAVIK_AVX2_PATHS
     {"Avx2", &Tavik::detail::remove_avx2<int>, Tavik::detail::avx2_available()},
 #endif
@@ -372,6 +417,55 @@ concept Removes = requires(T* p) {
   Tavik::remove(p, p, *p);
 };
 static_assert(Sums<int> && Removes<int> && !Sums<volatile int> && !Removes<volatile int>);
+// Read-only elements can be totalled, not removed; move-only ones neither.
+static_assert(Sums<const int> && !Removes<const int>);
+static_assert(!Sums<std::unique_ptr<int>> && !Removes<std::unique_ptr<int>>);
+
+// The iterator and range forms reach the pointer forms over any contiguous
+// container and give back the container's own iterator at the new end.
+template <class Container>
+void ExpectFormsAgreeWithPointers(const Container& input,
+                                  std::ranges::range_value_t<Container> item) {
+  SCOPED_TRACE(::testing::PrintToString(input));
+  Container expected = input;
+  auto* const data = std::ranges::data(expected);
+  const auto kept = ShiftingRemove(data, data + std::ranges::size(expected), item) - data;
+
+  Container by_iterators = input;
+  const std::ranges::iterator_t<Container> end = Tavik::remove(
+      std::ranges::begin(by_iterators), std::ranges::end(by_iterators), item);
+  EXPECT_EQ(end - std::ranges::begin(by_iterators), kept);
+  EXPECT_TRUE(std::ranges::equal(by_iterators, expected));
+
+  Container as_range = input;
+  EXPECT_EQ(Tavik::remove(as_range, item) - std::ranges::begin(as_range), kept);
+  EXPECT_TRUE(std::ranges::equal(as_range, expected));
+
+  const auto total = std::accumulate(std::ranges::begin(input), std::ranges::end(input),
+                                     std::ranges::range_value_t<Container>{});
+  EXPECT_EQ(Tavik::sum(input), total);
+  EXPECT_EQ(Tavik::sum(std::ranges::begin(input), std::ranges::end(input)), total);
+}
+
+TEST(Forms, IteratorsAndRangesReachThePointerForms) {
+  ExpectFormsAgreeWithPointers(std::vector<int>{1, 5, 1, 1, 5, 2}, 1);
+  ExpectFormsAgreeWithPointers(std::vector<double>{0.5, 1, 0.5, 2}, 0.5);
+  ExpectFormsAgreeWithPointers(std::array<unsigned, 4>{7, 7, 3, 7}, 7);
+  ExpectFormsAgreeWithPointers(std::string("a b  c "), ' ');
+  // A C array's iterator is a pointer; a span's elements are its array's.
+  int array[] = {1, 2, 1, 3};
+  EXPECT_EQ(Tavik::remove(array, 1), array + 2);
+  std::vector<int> spanned = {4, 1, 4};
+  const std::span<int> view(spanned);
+  EXPECT_EQ(Tavik::remove(view, 4) - view.begin(), 1);
+  EXPECT_EQ(spanned, (std::vector<int>{1, 4, 4}));
+  static const int kPrimes[] = {2, 3, 5, 7};
+  EXPECT_EQ(Tavik::sum(kPrimes), 17);
+  EXPECT_EQ(Tavik::sum(kPrimes, kPrimes + 4), 17);
+  EXPECT_EQ(Tavik::sum(std::span<const int>(kPrimes).begin() + 1,
+                       std::span<const int>(kPrimes).end()),
+            15);
+}
 
 TEST(Sum, AddsEveryElement) {
   const std::vector<std::pair<std::vector<int>, int>> cases = {
@@ -400,7 +494,7 @@ TEST(Sum, ReturnsTheElementType) {
 template <class T>
 struct SumPath {
   const char* name;
-  T (*sum)(T*, T*);
+  T (*sum)(const T*, const T*);
   bool available;
 };
 
@@ -470,6 +564,8 @@ class DisplayTest : public ::testing::Test {
   std::streambuf* saved_ = nullptr;
 };
 
+// Each form, over pointers, lists and forward lists, to standard output and
+// to a stream of its own, writes the same flushed line.
 TEST_F(DisplayTest, WritesOneFlushedLine) {
   const std::vector<std::pair<std::vector<int>, std::string>> cases = {
       {{}, "\n"},
@@ -478,13 +574,33 @@ TEST_F(DisplayTest, WritesOneFlushedLine) {
       {{-3, 4}, "-3, 4\n"},
       {{0, -2147483647 - 1, 2147483647}, "0, -2147483648, 2147483647\n"},
   };
+  RecordingBuffer given;
+  std::ostream out(&given);
   for (const auto& [values, line] : cases) {
-    buffer_.str("");
-    buffer_.flushes = 0;
     std::vector<int> array = values;
-    Tavik::display(array.data(), array.data() + array.size());
-    EXPECT_EQ(buffer_.str(), line);
-    EXPECT_EQ(buffer_.flushes, 1) << line;
+    const std::list<int> list(values.begin(), values.end());
+    const std::forward_list<int> forward(values.begin(), values.end());
+    const std::vector<std::tuple<const char*, RecordingBuffer*, std::function<void()>>>
+        forms = {
+            {"pointers", &buffer_,
+             [&] { Tavik::display<int*>(array.data(), array.data() + array.size()); }},
+            {"list", &buffer_, [&] { Tavik::display(list); }},
+            {"forward list iterators", &buffer_,
+             [&] { Tavik::display(forward.begin(), forward.end()); }},
+            {"list iterators to a stream", &given,
+             [&] { Tavik::display(out, list.begin(), list.end()); }},
+            {"forward list to a stream", &given, [&] { Tavik::display(out, forward); }},
+        };
+    for (const auto& [form, written, write] : forms) {
+      for (RecordingBuffer* buffer : {&buffer_, &given}) {
+        buffer->str("");
+        buffer->flushes = 0;
+      }
+      write();
+      EXPECT_EQ(written->str(), line) << form;
+      EXPECT_EQ(written->flushes, 1) << form << ": " << line;
+      EXPECT_EQ(buffer_.str().size() + given.str().size(), line.size()) << form;
+    }
   }
 }
 
