@@ -72,6 +72,8 @@ whole() {
   echo "| What | Figure | Target |"
   echo "|---|---|---|"
   echo "| scenario 2 removals: \`Tavik::remove\` / \`std::remove\` | $(ratio 'BM_RemoveScenario2<TavikRemove>' 'BM_RemoveScenario2<StdRemove>') | at most 0.5 |"
+  echo "| scenario 2 removals: through iterators / through pointers | $(ratio 'BM_RemoveScenario2<TavikRemoveIterators>' 'BM_RemoveScenario2<TavikRemove>') | within noise of 1 |"
+  echo "| scenario 2 removals: as a range / through pointers | $(ratio 'BM_RemoveScenario2<TavikRemoveRange>' 'BM_RemoveScenario2<TavikRemove>') | within noise of 1 |"
   echo "| scenario 2 removals: generic / \`std::remove\` | $(ratio 'BM_RemoveScenario2<GenericRemove>' 'BM_RemoveScenario2<StdRemove>') | |"
   echo "| scenario 2 removals: branchless / \`std::remove\` | $(ratio 'BM_RemoveScenario2<BranchlessRemove>' 'BM_RemoveScenario2<StdRemove>') | |"
   echo "| scenario 2 removals: \`Tavik::remove\`, \`std::remove\` | $(ms 'BM_RemoveScenario2<TavikRemove>') ms, $(ms 'BM_RemoveScenario2<StdRemove>') ms | |"
