@@ -1,10 +1,11 @@
 #include <tavik/Functions.h>
 
 #include <iostream>
+#include <vector>
 
 int main() {
-  int values[] = {3, 1, 4, 1, 5};
-  int* const end = Tavik::remove(values, values + 5, 1);
-  Tavik::display(values, end);
-  std::cout << Tavik::sum(values, end) << '\n';
+  std::vector<int> values = {3, 1, 4, 1, 5};
+  values.erase(Tavik::remove(values, 1), values.end());
+  Tavik::display(values);
+  std::cout << Tavik::sum(values.cbegin(), values.cend()) << '\n';
 }
