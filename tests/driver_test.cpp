@@ -229,6 +229,9 @@ INSTANTIATE_TEST_SUITE_P(
                       OutputCase{"PipeWithoutReader", Output::kPipeWithoutReader, EPIPE}),
     [](const auto& info) { return std::string(info.param.name); });
 
+const std::string kOutOfMemory =
+    "driver-stress: cannot allocate the array: out of memory\n";
+
 // Enough address space for the small list, not for a 40 MB array.
 constexpr rlim_t kSmallAddressSpace = 32 << 20;
 
@@ -244,7 +247,33 @@ TEST(OutOfMemory, KeepsWhatWasWrittenAndFails) {
   const Result full = RunDriver({}, Output::kFile, kSmallAddressSpace);
   EXPECT_EQ(full.status, 1);
   EXPECT_EQ(full.out, Expected(Report::kStress1) + "***** Stress2 *****\n");
-  EXPECT_EQ(full.err, "driver-stress: cannot allocate the array: out of memory\n");
+  EXPECT_EQ(full.err, kOutOfMemory);
+}
+
+// Just above the least memory the program can start with, even the small
+// list's allocation fails, and the runtime has nothing left to throw with.
+// Below that limit the loader gives up (status 127, nothing written); from
+// there up to the least the small list needs, every run must say that
+// memory ran out and exit 1, keeping what it wrote.
+TEST(OutOfMemory, ReportsAtEveryLimitTheProgramStartsWith) {
+  if (kAddressSanitizer) {
+    GTEST_SKIP() << "the address sanitizer needs far more address space";
+  }
+  constexpr rlim_t kPage = 4096;
+  rlim_t fails = 0;
+  rlim_t runs = kSmallAddressSpace / kPage;
+  ASSERT_EQ(RunDriver({"1"}, Output::kFile, runs * kPage).status, 0);
+  while (runs - fails > 1) {
+    const rlim_t pages = fails + (runs - fails) / 2;
+    (RunDriver({"1"}, Output::kFile, pages * kPage).status == 0 ? runs : fails) = pages;
+  }
+  for (rlim_t pages = runs - 64; pages < runs; ++pages) {
+    const Result result = RunDriver({"1"}, Output::kFile, pages * kPage);
+    if (result.status == 127 && result.out.empty()) continue;
+    EXPECT_EQ(result.status, 1) << pages << " pages: " << result.err;
+    EXPECT_EQ(result.err, kOutOfMemory) << pages << " pages";
+    EXPECT_TRUE(Expected(Report::kStress1).starts_with(result.out)) << pages << " pages";
+  }
 }
 
 }  // namespace
