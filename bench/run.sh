@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures the library and the whole program on this machine and writes the
-# figures to bench/results.md and the growth plot to bench/remove-growth.png.
+# figures to build/release/bench/results.md and the growth plot to
+# build/release/bench/remove-growth.png, beside the binaries it measured.
 # Needs libbenchmark-dev, gnuplot-nox and time (Debian packages).
 #
 #   bench/run.sh [PAIRS]    (whole-run pairs, default 11)
@@ -8,6 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 pairs=${1:-11}
 build=build/release
+results=$build/bench
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -47,7 +49,7 @@ slope() {
 
 gnuplot <<PLOT
 set terminal pngcairo enhanced size 800,560
-set output 'bench/remove-growth.png'
+set output '$results/remove-growth.png'
 set title 'One removal of 0 from n random values in -10..10'
 set logscale x 2
 set logscale y 10
@@ -87,5 +89,6 @@ whole() {
   echo "| full run / floor, median of pair ratios | $(whole 'median ratio') | at most 1.6 |"
   echo "| full run, floor (medians) | $(whole 'full run median'), $(whole 'floor median') | |"
   echo "| peak RSS: full run, floor | $(whole 'full peak RSS'), $(whole 'floor peak RSS') | within 4 MiB |"
-} >bench/results.md
-cat bench/results.md
+} >"$results/results.md"
+cat "$results/results.md"
+echo "written: $results/results.md, $results/remove-growth.png" >&2
