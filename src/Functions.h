@@ -177,19 +177,32 @@ constexpr bool some_element_can_equal(U item) {
   return static_cast<Common>(static_cast<T>(item)) == static_cast<Common>(item);
 }
 
-// The element types the vector paths below are written for.
+// The element types the vector paths below are written for: integers of
+// 1, 2, 4 and 8 bytes, float and double.
 template <class T>
-concept FourByteInteger = WrappingInteger<T> && sizeof(T) == 4;
+concept VectorElement = (WrappingInteger<T> && (sizeof(T) == 1 || sizeof(T) == 2 ||
+                                                sizeof(T) == 4 || sizeof(T) == 8)) ||
+                        std::same_as<T, float> || std::same_as<T, double>;
+
+template <class T>
+concept VectorInteger = WrappingInteger<T> && VectorElement<T>;
 
 #if TAVIK_AVX2_PATHS
 
-// For each mask of lanes to keep, the lanes' indices packed to the bottom.
-inline constexpr auto kPackLanes = [] {
-  std::array<std::array<std::uint8_t, 8>, 256> table{};
-  for (unsigned keep = 0; keep < 256; ++keep) {
-    unsigned next = 0;
-    for (std::uint8_t lane = 0; lane < 8; ++lane) {
-      if (keep & (1u << lane)) table[keep][next++] = lane;
+// For each mask of Lanes lanes to keep, the indices of the kept lanes' Parts
+// parts (bytes for a byte shuffle, 4-byte words for a word permutation),
+// packed to the bottom.
+template <std::size_t Lanes, std::size_t Parts>
+inline constexpr auto kPackParts = [] {
+  constexpr std::size_t kMasks = std::size_t{1} << Lanes;
+  std::array<std::array<std::uint8_t, Lanes * Parts>, kMasks> table{};
+  for (std::size_t keep = 0; keep < kMasks; ++keep) {
+    std::size_t next = 0;
+    for (std::size_t lane = 0; lane < Lanes; ++lane) {
+      if ((keep & (std::size_t{1} << lane)) == 0) continue;
+      for (std::size_t part = 0; part < Parts; ++part) {
+        table[keep][next++] = static_cast<std::uint8_t>(lane * Parts + part);
+      }
     }
   }
   return table;
@@ -199,89 +212,221 @@ inline bool avx2_available() {
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
 
-// Four independent vector totals, eight lanes each, all wrapping as
-// sum_generic's unsigned total does.
-template <FourByteInteger T>
-__attribute__((target("avx2"))) T sum_avx2(const T* begin, const T* end) {
+#define TAVIK_AVX2 __attribute__((target("avx2,popcnt"))) inline
+
+TAVIK_AVX2 __m128i either(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
+TAVIK_AVX2 __m256i either(__m256i a, __m256i b) { return _mm256_or_si256(a, b); }
+TAVIK_AVX2 __m128i load128(const void* p) {
+  return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
+TAVIK_AVX2 __m256i load256(const void* p) {
+  return _mm256_loadu_si256(static_cast<const __m256i*>(p));
+}
+
+// The lane operations, one set per element width; all that the vector
+// paths below know of an element type. A block is kLanes elements:
+//   broadcast(item)          item in every lane
+//   load(p)                  the block at p, any alignment
+//   equal(block, wanted)     all ones in each lane that equals, zero elsewhere
+//   bits(equal)              one bit per lane, lane 0 lowest
+//   store_kept(to, block, k) the lanes set in k, packed to the bottom, stored
+//                            at to; stores only in [to, to + kLanes), the
+//                            places past the kept lanes taking any values;
+//                            returns to plus the number kept.
+// Floating-point lanes compare as == does: NaN equals nothing, -0.0 equals 0.0.
+//
+// 4- and 8-byte lanes: a 256-bit block, packed by a permutation of its eight
+// 4-byte words.
+template <class T, std::size_t Bytes = sizeof(T)>
+struct Avx2Lanes {
+  static_assert(Bytes == 4 || Bytes == 8);
+  using Vector = __m256i;
+  static constexpr int kLanes = 32 / Bytes;
+  static constexpr std::size_t kWords = Bytes / 4;
+  TAVIK_AVX2 static Vector broadcast(T item) {
+    if constexpr (std::same_as<T, float>) {
+      return _mm256_castps_si256(_mm256_set1_ps(item));
+    } else if constexpr (std::same_as<T, double>) {
+      return _mm256_castpd_si256(_mm256_set1_pd(item));
+    } else if constexpr (Bytes == 4) {
+      return _mm256_set1_epi32(static_cast<int>(item));
+    } else {
+      return _mm256_set1_epi64x(static_cast<long long>(item));
+    }
+  }
+  TAVIK_AVX2 static Vector load(const T* p) { return detail::load256(p); }
+  TAVIK_AVX2 static Vector equal(Vector block, Vector wanted) {
+    if constexpr (std::same_as<T, float>) {
+      return _mm256_castps_si256(_mm256_cmp_ps(_mm256_castsi256_ps(block),
+                                               _mm256_castsi256_ps(wanted), _CMP_EQ_OQ));
+    } else if constexpr (std::same_as<T, double>) {
+      return _mm256_castpd_si256(_mm256_cmp_pd(_mm256_castsi256_pd(block),
+                                               _mm256_castsi256_pd(wanted), _CMP_EQ_OQ));
+    } else if constexpr (Bytes == 4) {
+      return _mm256_cmpeq_epi32(block, wanted);
+    } else {
+      return _mm256_cmpeq_epi64(block, wanted);
+    }
+  }
+  TAVIK_AVX2 static unsigned bits(Vector equal) {
+    if constexpr (Bytes == 4) {
+      return static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(equal)));
+    } else {
+      return static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(equal)));
+    }
+  }
+  TAVIK_AVX2 static T* store_kept(T* to, Vector block, unsigned keep) {
+    const __m256i order = _mm256_cvtepu8_epi32(_mm_loadl_epi64(
+        reinterpret_cast<const __m128i*>(kPackParts<kLanes, kWords>[keep].data())));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(to),
+                        _mm256_permutevar8x32_epi32(block, order));
+    return to + __builtin_popcount(keep);
+  }
+};
+
+// Bytes: 16 to a block, packed eight at a time by a byte shuffle.
+template <class T>
+struct Avx2Lanes<T, 1> {
+  using Vector = __m128i;
+  static constexpr int kLanes = 16;
+  TAVIK_AVX2 static Vector broadcast(T item) {
+    return _mm_set1_epi8(static_cast<char>(item));
+  }
+  TAVIK_AVX2 static Vector load(const T* p) { return detail::load128(p); }
+  TAVIK_AVX2 static Vector equal(Vector block, Vector wanted) {
+    return _mm_cmpeq_epi8(block, wanted);
+  }
+  TAVIK_AVX2 static unsigned bits(Vector equal) {
+    return static_cast<unsigned>(_mm_movemask_epi8(equal));
+  }
+  TAVIK_AVX2 static T* store_eight(T* to, Vector eight, unsigned keep) {
+    const __m128i order =
+        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kPackParts<8, 1>[keep].data()));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_shuffle_epi8(eight, order));
+    return to + __builtin_popcount(keep);
+  }
+  TAVIK_AVX2 static T* store_kept(T* to, Vector block, unsigned keep) {
+    to = store_eight(to, block, keep & 0xFFu);
+    return store_eight(to, _mm_srli_si128(block, 8), keep >> 8);
+  }
+};
+
+// 2-byte lanes: eight to a block, packed by a byte shuffle.
+template <class T>
+struct Avx2Lanes<T, 2> {
+  using Vector = __m128i;
+  static constexpr int kLanes = 8;
+  TAVIK_AVX2 static Vector broadcast(T item) {
+    return _mm_set1_epi16(static_cast<short>(item));
+  }
+  TAVIK_AVX2 static Vector load(const T* p) { return detail::load128(p); }
+  TAVIK_AVX2 static Vector equal(Vector block, Vector wanted) {
+    return _mm_cmpeq_epi16(block, wanted);
+  }
+  TAVIK_AVX2 static unsigned bits(Vector equal) {
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_packs_epi16(equal, _mm_setzero_si128())));
+  }
+  TAVIK_AVX2 static T* store_kept(T* to, Vector block, unsigned keep) {
+    const __m128i order = detail::load128(kPackParts<8, 2>[keep].data());
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_shuffle_epi8(block, order));
+    return to + __builtin_popcount(keep);
+  }
+};
+
+// Four independent vector totals, each lane wrapping as sum_generic's
+// unsigned total does; so the lanes may be added in any order.
+template <WrappingInteger T>
+TAVIK_AVX2 __m256i add_lanes(__m256i a, __m256i b) {
+  if constexpr (sizeof(T) == 1) {
+    return _mm256_add_epi8(a, b);
+  } else if constexpr (sizeof(T) == 2) {
+    return _mm256_add_epi16(a, b);
+  } else if constexpr (sizeof(T) == 4) {
+    return _mm256_add_epi32(a, b);
+  } else {
+    return _mm256_add_epi64(a, b);
+  }
+}
+
+template <VectorInteger T>
+TAVIK_AVX2 T sum_avx2(const T* begin, const T* end) {
+  constexpr int kLanes = 32 / sizeof(T);
   __m256i a = _mm256_setzero_si256();
   __m256i b = a;
   __m256i c = a;
   __m256i d = a;
-  for (; end - begin >= 32; begin += 32) {
-    const auto* block = reinterpret_cast<const __m256i*>(begin);
-    a = _mm256_add_epi32(a, _mm256_loadu_si256(block));
-    b = _mm256_add_epi32(b, _mm256_loadu_si256(block + 1));
-    c = _mm256_add_epi32(c, _mm256_loadu_si256(block + 2));
-    d = _mm256_add_epi32(d, _mm256_loadu_si256(block + 3));
+  for (; end - begin >= 4 * kLanes; begin += 4 * kLanes) {
+    a = detail::add_lanes<T>(a, detail::load256(begin));
+    b = detail::add_lanes<T>(b, detail::load256(begin + kLanes));
+    c = detail::add_lanes<T>(c, detail::load256(begin + 2 * kLanes));
+    d = detail::add_lanes<T>(d, detail::load256(begin + 3 * kLanes));
   }
-  for (; end - begin >= 8; begin += 8) {
-    a = _mm256_add_epi32(a, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(begin)));
+  for (; end - begin >= kLanes; begin += kLanes) {
+    a = detail::add_lanes<T>(a, detail::load256(begin));
   }
-  alignas(32) std::array<std::uint32_t, 8> lanes;
-  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes.data()),
-                     _mm256_add_epi32(_mm256_add_epi32(a, b), _mm256_add_epi32(c, d)));
-  std::uint32_t total = 0;
-  for (const std::uint32_t lane : lanes) total += lane;
-  for (; begin != end; ++begin) total += static_cast<std::uint32_t>(*begin);
+  using Unsigned = std::make_unsigned_t<T>;
+  alignas(32) std::array<Unsigned, kLanes> lanes;
+  _mm256_store_si256(
+      reinterpret_cast<__m256i*>(lanes.data()),
+      detail::add_lanes<T>(detail::add_lanes<T>(a, b), detail::add_lanes<T>(c, d)));
+  Unsigned total = 0;
+  for (const Unsigned lane : lanes) total += lane;
+  for (; begin != end; ++begin) total += static_cast<Unsigned>(*begin);
   return static_cast<T>(total);
 }
 
-// The lanes of block that equal wanted, one bit each.
-__attribute__((target("avx2"))) inline unsigned match_mask(__m256i block,
-                                                           __m256i wanted) {
-  return static_cast<unsigned>(
-      _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(block, wanted))));
+template <class Lanes, class T>
+TAVIK_AVX2 typename Lanes::Vector equal_at(const T* p, typename Lanes::Vector wanted) {
+  return Lanes::equal(Lanes::load(p), wanted);
 }
 
-__attribute__((target("avx2"))) inline __m256i load(const void* p) {
-  return _mm256_loadu_si256(static_cast<const __m256i*>(p));
-}
-
-// find_generic, 32 elements to a test while nothing matches.
-template <FourByteInteger T>
-__attribute__((target("avx2"))) T* find_avx2(T* begin, T* end, T& item) {
-  const __m256i wanted = _mm256_set1_epi32(static_cast<int>(item));
-  for (; end - begin >= 32; begin += 32) {
-    const __m256i any = _mm256_or_si256(
-        _mm256_or_si256(_mm256_cmpeq_epi32(detail::load(begin), wanted),
-                        _mm256_cmpeq_epi32(detail::load(begin + 8), wanted)),
-        _mm256_or_si256(_mm256_cmpeq_epi32(detail::load(begin + 16), wanted),
-                        _mm256_cmpeq_epi32(detail::load(begin + 24), wanted)));
-    if (!_mm256_testz_si256(any, any)) break;
+// find_generic, four blocks to a test while nothing matches.
+template <VectorElement T>
+TAVIK_AVX2 T* find_avx2(T* begin, T* end, T& item) {
+  using Lanes = detail::Avx2Lanes<T>;
+  constexpr int kLanes = Lanes::kLanes;
+  const auto wanted = Lanes::broadcast(item);
+  for (; end - begin >= 4 * kLanes; begin += 4 * kLanes) {
+    const auto any = detail::either(
+        detail::either(detail::equal_at<Lanes>(begin, wanted),
+                       detail::equal_at<Lanes>(begin + kLanes, wanted)),
+        detail::either(detail::equal_at<Lanes>(begin + 2 * kLanes, wanted),
+                       detail::equal_at<Lanes>(begin + 3 * kLanes, wanted)));
+    if (Lanes::bits(any) != 0) break;
   }
-  for (; end - begin >= 8; begin += 8) {
-    const unsigned matches = detail::match_mask(detail::load(begin), wanted);
+  for (; end - begin >= kLanes; begin += kLanes) {
+    const unsigned matches = Lanes::bits(detail::equal_at<Lanes>(begin, wanted));
     if (matches != 0) return begin + __builtin_ctz(matches);
   }
   return detail::find_generic(begin, end, item);
 }
 
-// compact_branchless, eight elements at a time: compare, pack the kept lanes
-// to the bottom and store all eight at kept. As kept lies before from, a
-// store reaches at most from + 6 < end - 1; the lanes past the kept ones are
-// overwritten by later stores or the fill.
-template <FourByteInteger T>
-__attribute__((target("avx2,popcnt"))) T* compact_avx2(T* from, T* end, T* kept,
-                                                       T& item) {
-  const __m256i wanted = _mm256_set1_epi32(static_cast<int>(item));
-  for (; end - from >= 8; from += 8) {
-    const __m256i block = detail::load(from);
-    const unsigned keep = ~detail::match_mask(block, wanted) & 0xFFu;
-    const __m256i lanes = _mm256_cvtepu8_epi32(
-        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kPackLanes[keep].data())));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(kept),
-                        _mm256_permutevar8x32_epi32(block, lanes));
-    kept += __builtin_popcount(keep);
+// compact_branchless, a block at a time: compare, then store the kept lanes
+// packed at kept. As kept lies before from, a store reaches at most
+// from + kLanes - 2 < end - 1; the lanes past the kept ones are overwritten
+// by later stores or the fill.
+template <VectorElement T>
+TAVIK_AVX2 T* compact_avx2(T* from, T* end, T* kept, T& item) {
+  using Lanes = detail::Avx2Lanes<T>;
+  constexpr unsigned kAll = (1u << Lanes::kLanes) - 1;
+  const auto wanted = Lanes::broadcast(item);
+  for (; end - from >= Lanes::kLanes; from += Lanes::kLanes) {
+    const auto block = Lanes::load(from);
+    kept =
+        Lanes::store_kept(kept, block, ~Lanes::bits(Lanes::equal(block, wanted)) & kAll);
   }
   return detail::compact_branchless(from, end, kept, item);
 }
 
-template <FourByteInteger T>
-__attribute__((target("avx2,popcnt"))) T* remove_avx2(T* begin, T* end, T item) {
+template <VectorElement T>
+TAVIK_AVX2 T* remove_avx2(T* begin, T* end, T item) {
   T* const first = detail::find_avx2(begin, end, item);
   if (first == end) return end;
   return detail::fill_vacated(detail::compact_avx2(first + 1, end, first, item), end);
 }
+
+#undef TAVIK_AVX2
 
 #endif  // TAVIK_AVX2_PATHS
 
@@ -294,7 +439,7 @@ __attribute__((target("avx2,popcnt"))) T* remove_avx2(T* begin, T* end, T item) 
 template <Summable T>
 constexpr T sum(const T* begin, const T* end) {
 #if TAVIK_AVX2_PATHS
-  if constexpr (detail::FourByteInteger<T>) {
+  if constexpr (detail::VectorInteger<T>) {
     if (!std::is_constant_evaluated() && detail::avx2_available()) {
       return detail::sum_avx2(begin, end);
     }
@@ -337,7 +482,7 @@ constexpr T* remove(T* begin, T* end, U item) {
       return detail::remove_generic(begin, end, std::move(item));
     }
 #if TAVIK_AVX2_PATHS
-    if constexpr (detail::FourByteInteger<T> && std::same_as<T, U>) {
+    if constexpr (detail::VectorElement<T> && std::same_as<T, U>) {
       if (detail::avx2_available()) return detail::remove_avx2(begin, end, item);
     }
 #endif

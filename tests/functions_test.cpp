@@ -10,8 +10,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <forward_list>
 #include <functional>
+#include <limits>
 #include <list>
 #include <memory>
 #include <numeric>
@@ -21,6 +23,7 @@
 #include <string>
 #include <tuple>
 #include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "shifting_remove.h"
@@ -57,7 +60,14 @@ void ExpectSameAsShifting(Remove remove, const std::vector<T>& input, const U& i
       ShiftingRemove(expected.data(), expected.data() + expected.size(), item) -
       expected.data();
   ASSERT_EQ(actual_end, expected_end) << ::testing::PrintToString(input);
-  ASSERT_EQ(actual, expected) << ::testing::PrintToString(input);
+  if constexpr (std::is_floating_point_v<T>) {
+    // Bit for bit: NaN equals nothing, and -0.0 must stay -0.0.
+    ASSERT_TRUE(input.empty() || std::memcmp(actual.data(), expected.data(),
+                                             input.size() * sizeof(T)) == 0)
+        << ::testing::PrintToString(input);
+  } else {
+    ASSERT_EQ(actual, expected) << ::testing::PrintToString(input);
+  }
 }
 
 constexpr auto kTavikRemove = [](auto* begin, auto* end, auto item) {
@@ -173,58 +183,96 @@ TEST(Remove, RemovesTheValueOfTheFirstElement) {
   });
 }
 
-// Each way remove can take for int, called directly, so that every one is
-// held to the model whichever the machine would pick.
+// Each way remove can take, for each element type with a vector path,
+// called directly, so that every one is held to the model whichever the
+// machine would pick.
+template <class T>
+using RemoveFunction = T* (*)(T*, T*, T);
+
+using AnyRemove = std::variant<RemoveFunction<std::int8_t>, RemoveFunction<std::uint8_t>,
+                               RemoveFunction<std::int16_t>,
+                               RemoveFunction<std::uint16_t>, RemoveFunction<int>,
+                               RemoveFunction<unsigned>, RemoveFunction<std::int64_t>,
+                               RemoveFunction<float>, RemoveFunction<double>>;
+
 struct RemovePath {
-  const char* name;
-  int* (*remove)(int*, int*, int);
+  std::string name;
+  AnyRemove remove;
   bool available;
 };
 
 void PrintTo(const RemovePath& path, std::ostream* os) { *os << path.name; }
+
+template <class T>
+T ElementOf(RemoveFunction<T>);  // names the element type of a path
 
 class RemovePaths : public ::testing::TestWithParam<RemovePath> {
  protected:
   void SetUp() override {
     if (!GetParam().available) GTEST_SKIP() << "this processor lacks it";
   }
+  // Runs test(remove) with the path's own function, so with its element type.
+  template <class Test>
+  static void Run(Test test) {
+    std::visit(test, GetParam().remove);
+  }
 };
 
-// Lengths around the vector width leave tails of every length shorter than a
-// vector; the matches sit at either end, everywhere or nowhere.
+// Lengths around four vector blocks of the narrowest lanes leave tails of
+// every length shorter than a block; the matches sit at either end,
+// everywhere or nowhere.
 TEST_P(RemovePaths, MatchShiftingAroundTheVectorWidth) {
-  constexpr int kItem = -7;
-  std::mt19937 generator(4);
-  for (int length = 0; length <= 40; ++length) {
-    std::vector<int> values(length);
-    for (int& v : values) v = static_cast<int>(generator() % 1000);
-    std::vector<std::vector<int>> inputs(6, values);
-    if (length > 0) {
-      inputs[1].front() = kItem;
-      inputs[2].back() = kItem;
-      inputs[3].front() = inputs[3].back() = kItem;
-      std::fill(inputs[4].begin(), inputs[4].end(), kItem);
-      for (int i = 0; i < length; i += 2) inputs[5][i] = kItem;
+  Run([](auto remove) {
+    using T = decltype(ElementOf(remove));
+    const T item = Element<T>(-7);
+    std::mt19937 generator(4);
+    for (int length = 0; length <= 144; ++length) {
+      std::vector<T> values(length);
+      for (T& v : values) v = Element<T>(static_cast<int>(generator() % 100));
+      std::vector<std::vector<T>> inputs(6, values);
+      if (length > 0) {
+        inputs[1].front() = item;
+        inputs[2].back() = item;
+        inputs[3].front() = inputs[3].back() = item;
+        std::fill(inputs[4].begin(), inputs[4].end(), item);
+        for (int i = 0; i < length; i += 2) inputs[5][i] = item;
+      }
+      for (const std::vector<T>& input : inputs)
+        ExpectSameAsShifting(remove, input, item);
     }
-    for (const std::vector<int>& input : inputs) {
-      ExpectSameAsShifting(GetParam().remove, input, kItem);
-    }
-  }
+  });
 }
 
 TEST_P(RemovePaths, MatchShiftingOnRandomArrays) {
-  std::mt19937 generator(11);
-  for (int round = 0; round < 3000; ++round) {
-    const Removal removal = RandomRemoval(generator);
-    ExpectSameAsShifting(GetParam().remove, removal.values, removal.item);
-  }
-  ExpectSameAsShifting(GetParam().remove,
-                       std::vector<int>{INT_MIN, INT_MAX, -1, 0, INT_MIN}, INT_MIN);
+  Run([](auto remove) {
+    using T = decltype(ElementOf(remove));
+    using Limits = std::numeric_limits<T>;
+    std::mt19937 generator(11);
+    for (int round = 0; round < 3000; ++round) {
+      const Removal removal = RandomRemoval(generator);
+      ExpectSameAsShifting(remove, Elements<T>(removal.values), Element<T>(removal.item));
+    }
+    const std::vector<T> extremes = {Limits::lowest(), Limits::max(), T(-1), T(0),
+                                     Limits::lowest()};
+    ExpectSameAsShifting(remove, extremes, Limits::lowest());
+    if constexpr (std::is_floating_point_v<T>) {
+      // NaN equals nothing, itself included; -0.0 equals 0.0.
+      const T nan = Limits::quiet_NaN();
+      const T pattern[] = {nan, T(-0.0), T(0.0), T(1)};
+      std::vector<T> signed_zeros(40);
+      for (std::size_t i = 0; i < signed_zeros.size(); ++i)
+        signed_zeros[i] = pattern[i % 4];
+      for (const T item : {T(0), T(-0.0), nan}) {
+        ExpectSameAsShifting(remove, signed_zeros, item);
+      }
+    }
+  });
 }
 
 // Three pages: read-only, writable, read-only. The range ends one element
 // into the last page and its first match sits `offset` elements into the
-// writable one, with `before` others ahead of it on the first page. Shifting
+// writable one, with `before` others ahead of it on the first page; other
+// matches follow it closely, which keeps the model's shifting short. Shifting
 // stores only in [first match, end - 1), inside the writable page, so a store
 // anywhere else faults; with no match at all, every page is read-only.
 TEST_P(RemovePaths, StoreOnlyWhereShiftingStores) {
@@ -232,8 +280,6 @@ TEST_P(RemovePaths, StoreOnlyWhereShiftingStores) {
   void* const pages =
       mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   ASSERT_NE(pages, MAP_FAILED);
-  int* const writable = static_cast<int*>(pages) + page / sizeof(int);
-  int* const end = writable + page / sizeof(int) + 1;
   const auto protect = [&](int first, int second, int third) {
     char* const bytes = static_cast<char*>(pages);
     if (mprotect(bytes, page, first) != 0 || mprotect(bytes + page, page, second) != 0 ||
@@ -242,36 +288,39 @@ TEST_P(RemovePaths, StoreOnlyWhereShiftingStores) {
       std::exit(2);
     }
   };
-  constexpr int kItem = -7;
+  const auto store_only_where_shifting_stores = [&](auto remove) {
+    using T = decltype(ElementOf(remove));
+    T* const writable = static_cast<T*>(pages) + page / sizeof(T);
+    T* const end = writable + page / sizeof(T) + 1;
+    const T item = Element<T>(-7);
+    std::mt19937 generator(5);
+    for (int before = 0; before <= 17; ++before) {
+      for (int offset = -1; offset <= 17; ++offset) {  // -1: nothing matches
+        T* const begin = writable - before;
+        protect(PROT_READ | PROT_WRITE, PROT_READ | PROT_WRITE, PROT_READ | PROT_WRITE);
+        for (T* p = begin; p != end; ++p) {
+          const bool match = offset >= 0 && p > writable + offset &&
+                             p < writable + offset + 64 && generator() % 3 == 0;
+          *p = match ? item : Element<T>(static_cast<int>((p - begin) % 100) + 1);
+        }
+        if (offset >= 0) writable[offset] = item;
+        std::vector<T> expected(begin, end);
+        const auto expected_end =
+            ShiftingRemove(expected.data(), expected.data() + expected.size(), item) -
+            expected.data();
+        protect(PROT_READ, offset >= 0 ? PROT_READ | PROT_WRITE : PROT_READ, PROT_READ);
+        const auto actual_end = remove(begin, end, item) - begin;
+        if (actual_end != expected_end || !std::equal(begin, end, expected.begin())) {
+          std::fprintf(stderr, "differs from shifting: before %d, offset %d\n", before,
+                       offset);
+          std::exit(1);
+        }
+      }
+    }
+  };
   EXPECT_EXIT(
       {
-        std::mt19937 generator(5);
-        for (int before = 0; before <= 9; ++before) {
-          for (int offset = -1; offset <= 9; ++offset) {  // -1: nothing matches
-            int* const begin = writable - before;
-            protect(PROT_READ | PROT_WRITE, PROT_READ | PROT_WRITE,
-                    PROT_READ | PROT_WRITE);
-            for (int* p = begin; p != end; ++p) {
-              const bool match =
-                  offset >= 0 && p > writable + offset && generator() % 3 == 0;
-              *p = match ? kItem : static_cast<int>(p - begin) + 1;
-            }
-            if (offset >= 0) writable[offset] = kItem;
-            std::vector<int> expected(begin, end);
-            const auto expected_end =
-                ShiftingRemove(expected.data(), expected.data() + expected.size(),
-                               kItem) -
-                expected.data();
-            protect(PROT_READ, offset >= 0 ? PROT_READ | PROT_WRITE : PROT_READ,
-                    PROT_READ);
-            const auto actual_end = GetParam().remove(begin, end, kItem) - begin;
-            if (actual_end != expected_end || !std::equal(begin, end, expected.begin())) {
-              std::fprintf(stderr, "differs from shifting: before %d, offset %d\n",
-                           before, offset);
-              std::exit(1);
-            }
-          }
-        }
+        Run(store_only_where_shifting_stores);
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
@@ -287,18 +336,33 @@ int* RemoveDoubleItem(int* begin, int* end, int item) {
   return Tavik::remove(begin, end, static_cast<double>(item));
 }
 
-const RemovePath kRemovePaths[] = {
-    {"Generic", &Tavik::detail::remove_generic<int>, true},
-    {"Branchless", &Tavik::detail::remove_branchless<int>, true},
-    {"LongLongItem", &RemoveLongLongItem, true},
-    {"DoubleItem", &RemoveDoubleItem, true},
+template <class T>
+void AddRemovePaths(std::vector<RemovePath>& paths, const std::string& type) {
+  paths.push_back({"Generic_" + type, &Tavik::detail::remove_generic<T>, true});
+  paths.push_back({"Branchless_" + type, &Tavik::detail::remove_branchless<T>, true});
 #if TAVIK_AVX2_PATHS
-    {"Avx2", &Tavik::detail::remove_avx2<int>, Tavik::detail::avx2_available()},
+  paths.push_back(
+      {"Avx2_" + type, &Tavik::detail::remove_avx2<T>, Tavik::detail::avx2_available()});
 #endif
-};
+}
 
-INSTANTIATE_TEST_SUITE_P(Paths, RemovePaths, ::testing::ValuesIn(kRemovePaths),
-                         [](const auto& info) { return std::string(info.param.name); });
+std::vector<RemovePath> AllRemovePaths() {
+  std::vector<RemovePath> paths = {{"LongLongItem", &RemoveLongLongItem, true},
+                                   {"DoubleItem", &RemoveDoubleItem, true}};
+  AddRemovePaths<std::int8_t>(paths, "int8");
+  AddRemovePaths<std::uint8_t>(paths, "uint8");
+  AddRemovePaths<std::int16_t>(paths, "int16");
+  AddRemovePaths<std::uint16_t>(paths, "uint16");
+  AddRemovePaths<int>(paths, "int");
+  AddRemovePaths<unsigned>(paths, "unsigned");
+  AddRemovePaths<std::int64_t>(paths, "int64");
+  AddRemovePaths<float>(paths, "float");
+  AddRemovePaths<double>(paths, "double");
+  return paths;
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, RemovePaths, ::testing::ValuesIn(AllRemovePaths()),
+                         [](const auto& info) { return info.param.name; });
 
 struct RemoveCase {
   const char* name;
@@ -490,7 +554,7 @@ TEST(Sum, ReturnsTheElementType) {
   EXPECT_EQ(Tavik::sum(halves.data(), halves.data() + halves.size()), 1.0);
 }
 
-// Each way sum can take for int and unsigned, called directly.
+// Each way sum can take for an integer type, called directly.
 template <class T>
 struct SumPath {
   const char* name;
@@ -508,29 +572,39 @@ std::vector<SumPath<T>> SumPaths() {
   };
 }
 
-// Lengths around and past the four-vector block; the totals fit in int, and
-// for unsigned they wrap, which every path must do alike.
-TEST(SumPaths, MatchAWideTotal) {
+// Lengths around and past the four-vector block of the narrowest lanes; for
+// int the totals fit, and otherwise they wrap, which every path must do alike.
+template <class T>
+void ExpectSumPathsToMatchAWideTotal() {
+  SCOPED_TRACE(::testing::PrintToString(sizeof(T)) + " bytes, signed " +
+               ::testing::PrintToString(std::is_signed_v<T>));
   std::mt19937 generator(3);
   std::uniform_int_distribution<int> value(-1'000'000, 1'000'000);
   for (int length = 0; length <= 300; ++length) {
-    std::vector<int> ints(length);
-    for (int& v : ints) v = value(generator);
-    std::vector<unsigned> unsigneds(ints.begin(), ints.end());
-    long long wide = 0;
-    for (const int v : ints) wide += v;
-    const auto wrapped = static_cast<unsigned>(wide);
-    for (const auto& path : SumPaths<int>()) {
-      if (!path.available) continue;
-      EXPECT_EQ(path.sum(ints.data(), ints.data() + length), wide)
-          << path.name << ", length " << length;
+    std::vector<T> values(length);
+    std::uint64_t wide = 0;
+    for (T& v : values) {
+      v = static_cast<T>(value(generator));
+      wide += static_cast<std::uint64_t>(v);
     }
-    for (const auto& path : SumPaths<unsigned>()) {
+    const auto wrapped = static_cast<T>(static_cast<std::make_unsigned_t<T>>(wide));
+    for (const auto& path : SumPaths<T>()) {
       if (!path.available) continue;
-      EXPECT_EQ(path.sum(unsigneds.data(), unsigneds.data() + length), wrapped)
+      EXPECT_EQ(path.sum(values.data(), values.data() + length), wrapped)
           << path.name << ", length " << length;
     }
   }
+}
+
+TEST(SumPaths, MatchAWideTotal) {
+  ExpectSumPathsToMatchAWideTotal<std::int8_t>();
+  ExpectSumPathsToMatchAWideTotal<std::uint8_t>();
+  ExpectSumPathsToMatchAWideTotal<std::int16_t>();
+  ExpectSumPathsToMatchAWideTotal<std::uint16_t>();
+  ExpectSumPathsToMatchAWideTotal<int>();
+  ExpectSumPathsToMatchAWideTotal<unsigned>();
+  ExpectSumPathsToMatchAWideTotal<std::int64_t>();
+  ExpectSumPathsToMatchAWideTotal<std::uint64_t>();
 }
 
 // Partial sums may overflow the element type; a total that fits is exact.
