@@ -3,9 +3,14 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <numeric>
+#include <random>
 #include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <tavik/Functions.h>
@@ -55,8 +60,8 @@ int* ShiftingModel(int* begin, int* end, int item) {
 using Remove = int* (*)(int*, int*, int);
 
 // Puts the source's first values back into work, off the clock.
-void Refill(benchmark::State& state, const std::vector<int>& source,
-            std::vector<int>& work) {
+template <class T>
+void Refill(benchmark::State& state, const std::vector<T>& source, std::vector<T>& work) {
   state.PauseTiming();
   std::copy_n(source.begin(), work.size(), work.begin());
   state.ResumeTiming();
@@ -148,6 +153,91 @@ BENCHMARK(BM_Sum<TavikSum>)->Arg(1 << 12)->Arg(kScenarioSize);
 BENCHMARK(BM_Sum<GenericSum>)->Arg(1 << 12)->Arg(kScenarioSize);
 BENCHMARK(BM_Sum<Accumulate>)->Arg(1 << 12)->Arg(kScenarioSize);
 BENCHMARK(BM_Sum<Reduce>)->Arg(1 << 12)->Arg(kScenarioSize);
+
+// The grid: for each element type with a vector path, one removal from n
+// values of which 5% or 50% match, against std::remove and against the copy
+// limit: what any removal must write, the kept elements moved into place
+// (a memmove of exactly their bytes) and the places past the new end filled.
+enum class Way { kTavik, kStd, kCopyLimit };
+
+template <class T>
+void BM_RemoveGrid(benchmark::State& state, Way way) {
+  const auto size = static_cast<std::size_t>(state.range(0));
+  const auto percent = static_cast<unsigned>(state.range(1));
+  const T item = static_cast<T>(7);
+  std::mt19937 generator(1);
+  std::vector<T> source(size);
+  for (T& v : source) {
+    v = generator() % 100 < percent ? item : static_cast<T>(8 + generator() % 100);
+  }
+  const auto kept = static_cast<std::size_t>(
+      std::count_if(source.begin(), source.end(), [&](T v) { return v != item; }));
+  std::vector<T> work(size);
+  for (auto _ : state) {
+    Refill(state, source, work);
+    T* const begin = work.data();
+    T* const end = begin + size;
+    switch (way) {
+      case Way::kTavik: benchmark::DoNotOptimize(Tavik::remove(begin, end, item)); break;
+      case Way::kStd: benchmark::DoNotOptimize(std::remove(begin, end, item)); break;
+      case Way::kCopyLimit:
+        std::memmove(begin, begin + 1, kept * sizeof(T));
+        std::fill(begin + kept, end - 1, end[-1]);
+        benchmark::ClobberMemory();
+        break;
+    }
+  }
+}
+
+// Integer totals of every width over 65,536 elements, in cache.
+template <class T>
+void BM_SumWidth(benchmark::State& state, bool tavik) {
+  std::vector<T> values(1 << 16);
+  std::mt19937 generator(2);
+  for (T& v : values) v = static_cast<T>(generator());
+  for (auto _ : state) {
+    const T* const begin = values.data();
+    const T* const end = begin + values.size();
+    benchmark::DoNotOptimize(tavik ? Tavik::sum(begin, end)
+                                   : std::reduce(begin, end, T{}));
+  }
+}
+
+template <class T>
+void RegisterGrid(const std::string& type) {
+  for (const auto& [way, name] :
+       {std::pair{Way::kTavik, "Tavik"}, std::pair{Way::kStd, "Std"},
+        std::pair{Way::kCopyLimit, "CopyLimit"}}) {
+    benchmark::RegisterBenchmark(("BM_RemoveGrid/" + type + "/" + name).c_str(),
+                                 BM_RemoveGrid<T>, way)
+        ->ArgsProduct({{1 << 20, kScenarioSize}, {5, 50}})
+        ->Unit(benchmark::kMicrosecond);
+  }
+}
+
+template <class T>
+void RegisterSum(const std::string& type) {
+  for (const bool tavik : {true, false}) {
+    benchmark::RegisterBenchmark(
+        ("BM_SumWidth/" + type + "/" + (tavik ? "Tavik" : "Reduce")).c_str(),
+        BM_SumWidth<T>, tavik);
+  }
+}
+
+[[maybe_unused]] const bool kTypesRegistered = [] {
+  RegisterGrid<std::int8_t>("int8");
+  RegisterGrid<std::uint8_t>("uint8");
+  RegisterGrid<std::int16_t>("int16");
+  RegisterGrid<std::int32_t>("int32");
+  RegisterGrid<std::int64_t>("int64");
+  RegisterGrid<float>("float");
+  RegisterGrid<double>("double");
+  RegisterSum<std::int8_t>("int8");
+  RegisterSum<std::uint16_t>("uint16");
+  RegisterSum<std::int32_t>("int32");
+  RegisterSum<std::int64_t>("int64");
+  return true;
+}();
 
 }  // namespace
 

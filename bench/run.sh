@@ -21,6 +21,11 @@ echo "scenario 2 removals, absent values and sums: 11 interleaved repetitions" >
   --benchmark_repetitions=11 --benchmark_enable_random_interleaving=true \
   --benchmark_report_aggregates_only=true --benchmark_format=csv \
   2>/dev/null >"$work/ratios.csv"
+echo "every element type: 3 interleaved repetitions" >&2
+"$build/bench/functions_bench" --benchmark_filter='Grid|SumWidth' --benchmark_min_time=0.05 \
+  --benchmark_repetitions=3 --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true --benchmark_format=csv \
+  2>/dev/null >"$work/types.csv"
 echo "growth series" >&2
 "$build/bench/functions_bench" --benchmark_filter='Growth' --benchmark_format=csv \
   2>/dev/null >"$work/growth.csv"
@@ -89,6 +94,39 @@ whole() {
   echo "| full run / floor, median of pair ratios | $(whole 'median ratio') | at most 1.6 |"
   echo "| full run, floor (medians) | $(whole 'full run median'), $(whole 'floor median') | |"
   echo "| peak RSS: full run, floor | $(whole 'full peak RSS'), $(whole 'floor peak RSS') | within 4 MiB |"
+  echo
+  echo "One removal from n values of which 5% or 50% match: \`Tavik::remove\`'s time over the copy limit"
+  echo "(a memmove of exactly the kept bytes, then the fill of the places past the new end), and over"
+  echo "\`std::remove\`'s; integer totals of 65,536 elements over \`std::reduce\`'s. Medians of 3 interleaved repetitions."
+  echo
+  awk -F, '
+    /_median"/ { name = $1; gsub(/"|_median/, "", name); t[name] = $3 }
+    END {
+      split("int8 uint8 int16 int32 int64 float double", types, " ")
+      split("1048576/5 1048576/50 10000000/5 10000000/50", cells, " ")
+      print "| type | 2^20, 5% | 2^20, 50% | 10^7, 5% | 10^7, 50% |"
+      print "|---|---|---|---|---|"
+      for (i = 1; i in types; i++) {
+        row = "| " types[i]
+        for (j = 1; j in cells; j++) {
+          base = "BM_RemoveGrid/" types[i]
+          limit = t[base "/Tavik/" cells[j]] / t[base "/CopyLimit/" cells[j]]
+          std = t[base "/Tavik/" cells[j]] / t[base "/Std/" cells[j]]
+          row = row sprintf(" | %.2fx, %.2f", limit, std)
+          logs += log(limit); n++
+          if (limit > worst) worst = limit
+          if (std > worst_std) worst_std = std
+        }
+        print row " |"
+      }
+      printf "\nCells: time over the copy limit, then over `std::remove`. Over the grid: geometric mean %.2fx the copy limit, at most %.2fx; at most %.2f of `std::remove`.\n\n", exp(logs / n), worst, worst_std
+      split("int8 uint16 int32 int64", widths, " ")
+      print "| total of 65,536 | `Tavik::sum` / `std::reduce` |"
+      print "|---|---|"
+      for (i = 1; i in widths; i++) {
+        printf "| %s | %.2f |\n", widths[i], t["BM_SumWidth/" widths[i] "/Tavik"] / t["BM_SumWidth/" widths[i] "/Reduce"]
+      }
+    }' "$work/types.csv"
 } >"$results/results.md"
 cat "$results/results.md"
 echo "written: $results/results.md, $results/remove-growth.png" >&2
