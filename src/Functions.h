@@ -68,6 +68,10 @@ concept Displayable = std::forward_iterator<It> && requires(It it, std::ostream&
   os << *it;
 };
 
+template <class R>
+concept DisplayableRange =
+    std::ranges::common_range<R> && Displayable<std::ranges::iterator_t<R>>;
+
 // What the iterator and range forms of sum and remove accept: anything laid
 // out as an array, which they hand to the pointer forms. Pointers take those
 // forms directly.
@@ -526,16 +530,14 @@ void display(It begin, It end) {
   Tavik::display(std::cout, begin, end);
 }
 
-template <std::ranges::forward_range R>
-requires std::ranges::common_range<R> && Displayable<std::ranges::iterator_t<R>>
+template <DisplayableRange R>
 void display(std::ostream& out, R&& range) {
   Tavik::display(out, std::ranges::begin(range), std::ranges::end(range));
 }
 
-template <std::ranges::forward_range R>
-requires std::ranges::common_range<R> && Displayable<std::ranges::iterator_t<R>>
+template <DisplayableRange R>
 void display(R&& range) {
-  Tavik::display(std::cout, std::ranges::begin(range), std::ranges::end(range));
+  Tavik::display(std::cout, range);
 }
 
 }  // namespace Tavik
