@@ -87,6 +87,9 @@ void FuzzRemove(const std::vector<T>& input, T item) {
   if constexpr (std::is_same_v<T, int>) paths.push_back(&LongLongItem);
 #if TAVIK_AVX2_PATHS
   if (Tavik::detail::avx2_available()) paths.push_back(&Tavik::detail::remove_avx2<T>);
+  if (Tavik::detail::avx512_available<T>()) {
+    paths.push_back(&Tavik::detail::remove_avx512<T>);
+  }
 #endif
   for (const RemovePath<T> remove : paths) {
     std::vector<T> actual = input;
@@ -111,6 +114,9 @@ void FuzzSum(const std::vector<T>& values) {
 #if TAVIK_AVX2_PATHS
   if (Tavik::detail::avx2_available()) {
     Check(Tavik::detail::sum_avx2(begin, end) == expected, "sum: avx2");
+  }
+  if (Tavik::detail::avx512_available<T>()) {
+    Check(Tavik::detail::sum_avx512(begin, end) == expected, "sum: avx512");
   }
 #endif
 }

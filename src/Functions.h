@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <concepts>
 #include <cstdint>
 #include <iostream>
@@ -212,225 +213,412 @@ inline constexpr auto kPackParts = [] {
   return table;
 }();
 
+// The vector paths are one skeleton (find, compact, fill; and sum) over a set
+// of lane operations, one set per instruction set and element width. A Lanes
+// object holds one vector of kLanes elements of T; a block is the kLanes
+// elements at a pointer, at any alignment.
+//   Lanes(item)                 item in every lane
+//   equal(block)                a Mask with a bit for each element of the
+//                               block that equals the item, lane 0 lowest;
+//                               kAll has every lane's bit
+//   store_kept(to, block, keep) the block's elements whose bits keep sets,
+//                               packed to the bottom and stored at to; stores
+//                               only in [to, to + kLanes), the places past
+//                               the kept ones taking any values, and only
+//                               after reading the whole block; returns to
+//                               plus the number kept
+//   add(block), add(lanes)      integers: each lane plus the block's or the
+//                               other's, wrapping
+//   lanes()                     the lanes as unsigned integers
+// Floating-point lanes compare as == does: NaN equals nothing, -0.0 equals 0.0.
+//
+// The skeleton has no target of its own and passes no vector by value, so
+// that it compiles anywhere. It is always inlined into the entry points at
+// the end, which carry their instruction set's target, so that the lane
+// operations are inlined there too and the whole is compiled for that set.
+
+// The first place from p on, or end if sooner, where a block lies on a vector
+// boundary. The paths start their blocks there: a load that straddles two
+// cache lines costs two, and at 64 bytes every unaligned one does.
+template <class Lanes, class T>
+[[gnu::always_inline]] inline T* block_boundary(T* p, T* end) {
+  constexpr std::uintptr_t kBytes = Lanes::kLanes * sizeof(T);
+  const std::uintptr_t short_by =
+      (kBytes - reinterpret_cast<std::uintptr_t>(p) % kBytes) % kBytes;
+  return p + std::min(static_cast<std::ptrdiff_t>(short_by / sizeof(T)), end - p);
+}
+
+// find_generic, four blocks to a test while nothing matches.
+template <class Lanes, class T>
+[[gnu::always_inline]] inline T* find_vector(T* begin, T* end, T& item) {
+  constexpr int kLanes = Lanes::kLanes;
+  T* const boundary = detail::block_boundary<Lanes>(begin, end);
+  if (T* const found = detail::find_generic(begin, boundary, item); found != boundary) {
+    return found;
+  }
+  begin = boundary;
+  const Lanes wanted(item);
+  for (; end - begin >= 4 * kLanes; begin += 4 * kLanes) {
+    if ((wanted.equal(begin) | wanted.equal(begin + kLanes) |
+         wanted.equal(begin + 2 * kLanes) | wanted.equal(begin + 3 * kLanes)) != 0) {
+      break;
+    }
+  }
+  for (; end - begin >= kLanes; begin += kLanes) {
+    if (const auto matches = wanted.equal(begin); matches != 0) {
+      return begin + std::countr_zero(matches);
+    }
+  }
+  return detail::find_generic(begin, end, item);
+}
+
+// compact_branchless, a block at a time. As kept lies before from, a store
+// reaches at most from + kLanes - 2 < end - 1; the places past the kept ones
+// are overwritten by later stores or the fill.
+template <class Lanes, class T>
+[[gnu::always_inline]] inline T* compact_vector(T* from, T* end, T* kept, T& item) {
+  T* const boundary = detail::block_boundary<Lanes>(from, end);
+  kept = detail::compact_branchless(from, boundary, kept, item);
+  const Lanes wanted(item);
+  for (from = boundary; end - from >= Lanes::kLanes; from += Lanes::kLanes) {
+    kept = Lanes::store_kept(kept, from, ~wanted.equal(from) & Lanes::kAll);
+  }
+  return detail::compact_branchless(from, end, kept, item);
+}
+
+template <class Lanes, class T>
+[[gnu::always_inline]] inline T* remove_vector(T* begin, T* end, T item) {
+  T* const first = detail::find_vector<Lanes>(begin, end, item);
+  if (first == end) return end;
+  return detail::fill_vacated(detail::compact_vector<Lanes>(first + 1, end, first, item),
+                              end);
+}
+
+// Four independent vector totals. Each lane wraps as sum_generic's unsigned
+// total does, so the lanes may be added in any order.
+template <class Lanes, class T>
+[[gnu::always_inline]] inline T sum_vector(const T* begin, const T* end) {
+  constexpr int kLanes = Lanes::kLanes;
+  using Unsigned = std::make_unsigned_t<T>;
+  const T* const boundary = detail::block_boundary<Lanes>(begin, end);
+  Unsigned total = static_cast<Unsigned>(detail::sum_generic(begin, boundary));
+  begin = boundary;
+  Lanes a(T{});
+  Lanes b(T{});
+  Lanes c(T{});
+  Lanes d(T{});
+  for (; end - begin >= 4 * kLanes; begin += 4 * kLanes) {
+    a.add(begin);
+    b.add(begin + kLanes);
+    c.add(begin + 2 * kLanes);
+    d.add(begin + 3 * kLanes);
+  }
+  for (; end - begin >= kLanes; begin += kLanes) a.add(begin);
+  a.add(b);
+  c.add(d);
+  a.add(c);
+  for (const Unsigned lane : a.lanes()) total += lane;
+  return static_cast<T>(total + static_cast<Unsigned>(detail::sum_generic(begin, end)));
+}
+
 inline bool avx2_available() {
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
 
-#define TAVIK_AVX2 __attribute__((target("avx2,popcnt"))) inline
-
-TAVIK_AVX2 __m128i either(__m128i a, __m128i b) { return _mm_or_si128(a, b); }
-TAVIK_AVX2 __m256i either(__m256i a, __m256i b) { return _mm256_or_si256(a, b); }
-TAVIK_AVX2 __m128i load128(const void* p) {
-  return _mm_loadu_si128(static_cast<const __m128i*>(p));
+// AVX-512F serves 4- and 8-byte lanes; narrower ones also need BW for their
+// compares and VBMI2 for their compress.
+template <VectorElement T>
+bool avx512_available() {
+  const bool foundation =
+      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
+  if constexpr (sizeof(T) >= 4) {
+    return foundation;
+  } else {
+    return foundation && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vbmi2");
+  }
 }
-TAVIK_AVX2 __m256i load256(const void* p) {
-  return _mm256_loadu_si256(static_cast<const __m256i*>(p));
-}
 
-// The lane operations, one set per element width; all that the vector
-// paths below know of an element type. A block is kLanes elements:
-//   broadcast(item)          item in every lane
-//   load(p)                  the block at p, any alignment
-//   equal(block, wanted)     all ones in each lane that equals, zero elsewhere
-//   bits(equal)              one bit per lane, lane 0 lowest
-//   store_kept(to, block, k) the lanes set in k, packed to the bottom, stored
-//                            at to; stores only in [to, to + kLanes), the
-//                            places past the kept lanes taking any values;
-//                            returns to plus the number kept.
-// Floating-point lanes compare as == does: NaN equals nothing, -0.0 equals 0.0.
-//
-// 4- and 8-byte lanes: a 256-bit block, packed by a permutation of its eight
-// 4-byte words.
-template <class T, std::size_t Bytes = sizeof(T)>
+#define TAVIK_AVX2 __attribute__((target("avx2,popcnt")))
+#define TAVIK_AVX512 __attribute__((target("avx512f,popcnt")))
+#define TAVIK_AVX512_NARROW __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt")))
+
+// AVX2: 256-bit vectors. With no compress instruction, the kept lanes are
+// packed by table: 4- and 8-byte lanes by a permutation of the eight 4-byte
+// words, narrower lanes eight at a time by a byte shuffle (a table for more
+// would not fit in cache).
+template <VectorElement T>
 struct Avx2Lanes {
-  static_assert(Bytes == 4 || Bytes == 8);
-  using Vector = __m256i;
-  static constexpr int kLanes = 32 / Bytes;
-  static constexpr std::size_t kWords = Bytes / 4;
-  TAVIK_AVX2 static Vector broadcast(T item) {
+  using Mask = unsigned;
+  static constexpr int kLanes = 32 / sizeof(T);
+  static constexpr Mask kAll = ~Mask{0} >> (32 - kLanes);
+  __m256i vector;
+
+  TAVIK_AVX2 explicit Avx2Lanes(T item) : vector(broadcast(item)) {}
+
+  TAVIK_AVX2 Mask equal(const T* block) const {
+    const __m256i loaded = load(block);
+    if constexpr (std::same_as<T, float>) {
+      return static_cast<Mask>(_mm256_movemask_ps(_mm256_cmp_ps(
+          _mm256_castsi256_ps(loaded), _mm256_castsi256_ps(vector), _CMP_EQ_OQ)));
+    } else if constexpr (std::same_as<T, double>) {
+      return static_cast<Mask>(_mm256_movemask_pd(_mm256_cmp_pd(
+          _mm256_castsi256_pd(loaded), _mm256_castsi256_pd(vector), _CMP_EQ_OQ)));
+    } else if constexpr (sizeof(T) == 1) {
+      return static_cast<Mask>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(loaded, vector)));
+    } else if constexpr (sizeof(T) == 2) {
+      const __m256i equal = _mm256_cmpeq_epi16(loaded, vector);
+      return static_cast<Mask>(_mm_movemask_epi8(_mm_packs_epi16(
+          _mm256_castsi256_si128(equal), _mm256_extracti128_si256(equal, 1))));
+    } else if constexpr (sizeof(T) == 4) {
+      return static_cast<Mask>(
+          _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(loaded, vector))));
+    } else {
+      return static_cast<Mask>(
+          _mm256_movemask_pd(_mm256_castsi256_pd(_mm256_cmpeq_epi64(loaded, vector))));
+    }
+  }
+
+  TAVIK_AVX2 static T* store_kept(T* to, const T* block, Mask keep) {
+    const __m256i loaded = load(block);
+    if constexpr (sizeof(T) >= 4) {
+      const __m256i order =
+          _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(
+              kPackParts<kLanes, sizeof(T) / 4>[keep].data())));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(to),
+                          _mm256_permutevar8x32_epi32(loaded, order));
+      return to + std::popcount(keep);
+    } else {
+      const __m128i low = _mm256_castsi256_si128(loaded);
+      const __m128i high = _mm256_extracti128_si256(loaded, 1);
+      if constexpr (sizeof(T) == 1) {
+        to = store_eight(to, low, keep);
+        to = store_eight(to, _mm_srli_si128(low, 8), keep >> 8);
+        to = store_eight(to, high, keep >> 16);
+        return store_eight(to, _mm_srli_si128(high, 8), keep >> 24);
+      } else {
+        to = store_eight(to, low, keep);
+        return store_eight(to, high, keep >> 8);
+      }
+    }
+  }
+
+  TAVIK_AVX2 void add(const T* block) { vector = add(vector, load(block)); }
+  TAVIK_AVX2 void add(const Avx2Lanes& other) { vector = add(vector, other.vector); }
+  TAVIK_AVX2 auto lanes() const {
+    return std::bit_cast<std::array<std::make_unsigned_t<T>, kLanes>>(vector);
+  }
+
+ private:
+  TAVIK_AVX2 static __m256i load(const T* block) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block));
+  }
+
+  TAVIK_AVX2 static __m256i broadcast(T item) {
     if constexpr (std::same_as<T, float>) {
       return _mm256_castps_si256(_mm256_set1_ps(item));
     } else if constexpr (std::same_as<T, double>) {
       return _mm256_castpd_si256(_mm256_set1_pd(item));
-    } else if constexpr (Bytes == 4) {
+    } else if constexpr (sizeof(T) == 1) {
+      return _mm256_set1_epi8(static_cast<char>(item));
+    } else if constexpr (sizeof(T) == 2) {
+      return _mm256_set1_epi16(static_cast<short>(item));
+    } else if constexpr (sizeof(T) == 4) {
       return _mm256_set1_epi32(static_cast<int>(item));
     } else {
       return _mm256_set1_epi64x(static_cast<long long>(item));
     }
   }
-  TAVIK_AVX2 static Vector load(const T* p) { return detail::load256(p); }
-  TAVIK_AVX2 static Vector equal(Vector block, Vector wanted) {
+
+  TAVIK_AVX2 static __m256i add(__m256i a, __m256i b) {
+    if constexpr (sizeof(T) == 1) {
+      return _mm256_add_epi8(a, b);
+    } else if constexpr (sizeof(T) == 2) {
+      return _mm256_add_epi16(a, b);
+    } else if constexpr (sizeof(T) == 4) {
+      return _mm256_add_epi32(a, b);
+    } else {
+      return _mm256_add_epi64(a, b);
+    }
+  }
+
+  // The eight lanes at the bottom of eight whose bits keep's low byte sets.
+  TAVIK_AVX2 static T* store_eight(T* to, __m128i eight, Mask keep) {
+    keep &= 0xFFu;
+    const auto* order =
+        reinterpret_cast<const __m128i*>(kPackParts<8, sizeof(T)>[keep].data());
+    auto* packed = reinterpret_cast<__m128i*>(to);
+    if constexpr (sizeof(T) == 1) {
+      _mm_storel_epi64(packed, _mm_shuffle_epi8(eight, _mm_loadl_epi64(order)));
+    } else {
+      _mm_storeu_si128(packed, _mm_shuffle_epi8(eight, _mm_loadu_si128(order)));
+    }
+    return to + std::popcount(keep);
+  }
+};
+
+// AVX-512: 512-bit vectors and a compress instruction for every width. The
+// kept lanes are compressed in a register and the whole vector stored, as
+// the compress-to-memory form is slow on Zen 4.
+template <VectorElement T, bool kNarrow = (sizeof(T) < 4)>
+struct Avx512Lanes {
+  using Mask = unsigned;
+  static constexpr int kLanes = 64 / sizeof(T);
+  static constexpr Mask kAll = (Mask{1} << kLanes) - 1;
+  __m512i vector;
+
+  TAVIK_AVX512 explicit Avx512Lanes(T item) : vector(broadcast(item)) {}
+
+  TAVIK_AVX512 Mask equal(const T* block) const {
+    const __m512i loaded = _mm512_loadu_si512(block);
     if constexpr (std::same_as<T, float>) {
-      return _mm256_castps_si256(_mm256_cmp_ps(_mm256_castsi256_ps(block),
-                                               _mm256_castsi256_ps(wanted), _CMP_EQ_OQ));
+      return _mm512_cmp_ps_mask(_mm512_castsi512_ps(loaded), _mm512_castsi512_ps(vector),
+                                _CMP_EQ_OQ);
     } else if constexpr (std::same_as<T, double>) {
-      return _mm256_castpd_si256(_mm256_cmp_pd(_mm256_castsi256_pd(block),
-                                               _mm256_castsi256_pd(wanted), _CMP_EQ_OQ));
-    } else if constexpr (Bytes == 4) {
-      return _mm256_cmpeq_epi32(block, wanted);
+      return _mm512_cmp_pd_mask(_mm512_castsi512_pd(loaded), _mm512_castsi512_pd(vector),
+                                _CMP_EQ_OQ);
+    } else if constexpr (sizeof(T) == 4) {
+      return _mm512_cmpeq_epi32_mask(loaded, vector);
     } else {
-      return _mm256_cmpeq_epi64(block, wanted);
+      return _mm512_cmpeq_epi64_mask(loaded, vector);
     }
   }
-  TAVIK_AVX2 static unsigned bits(Vector equal) {
-    if constexpr (Bytes == 4) {
-      return static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(equal)));
+
+  TAVIK_AVX512 static T* store_kept(T* to, const T* block, Mask keep) {
+    const __m512i loaded = _mm512_loadu_si512(block);
+    if constexpr (sizeof(T) == 4) {
+      _mm512_storeu_si512(
+          to, _mm512_maskz_compress_epi32(static_cast<__mmask16>(keep), loaded));
     } else {
-      return static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(equal)));
+      _mm512_storeu_si512(
+          to, _mm512_maskz_compress_epi64(static_cast<__mmask8>(keep), loaded));
+    }
+    return to + std::popcount(keep);
+  }
+
+  TAVIK_AVX512 void add(const T* block) {
+    vector = add(vector, _mm512_loadu_si512(block));
+  }
+  TAVIK_AVX512 void add(const Avx512Lanes& other) { vector = add(vector, other.vector); }
+  TAVIK_AVX512 auto lanes() const {
+    return std::bit_cast<std::array<std::make_unsigned_t<T>, kLanes>>(vector);
+  }
+
+ private:
+  TAVIK_AVX512 static __m512i broadcast(T item) {
+    if constexpr (std::same_as<T, float>) {
+      return _mm512_castps_si512(_mm512_set1_ps(item));
+    } else if constexpr (std::same_as<T, double>) {
+      return _mm512_castpd_si512(_mm512_set1_pd(item));
+    } else if constexpr (sizeof(T) == 4) {
+      return _mm512_set1_epi32(static_cast<int>(item));
+    } else {
+      return _mm512_set1_epi64(static_cast<long long>(item));
     }
   }
-  TAVIK_AVX2 static T* store_kept(T* to, Vector block, unsigned keep) {
-    const __m256i order = _mm256_cvtepu8_epi32(_mm_loadl_epi64(
-        reinterpret_cast<const __m128i*>(kPackParts<kLanes, kWords>[keep].data())));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(to),
-                        _mm256_permutevar8x32_epi32(block, order));
-    return to + __builtin_popcount(keep);
+
+  TAVIK_AVX512 static __m512i add(__m512i a, __m512i b) {
+    if constexpr (sizeof(T) == 4) {
+      return _mm512_add_epi32(a, b);
+    } else {
+      return _mm512_add_epi64(a, b);
+    }
   }
 };
 
-// Bytes: 16 to a block, packed eight at a time by a byte shuffle.
-template <class T>
-struct Avx2Lanes<T, 1> {
-  using Vector = __m128i;
-  static constexpr int kLanes = 16;
-  TAVIK_AVX2 static Vector broadcast(T item) {
-    return _mm_set1_epi8(static_cast<char>(item));
+// Byte and 2-byte lanes.
+template <VectorElement T>
+struct Avx512Lanes<T, true> {
+  using Mask = std::conditional_t<sizeof(T) == 1, std::uint64_t, unsigned>;
+  static constexpr int kLanes = 64 / sizeof(T);
+  static constexpr Mask kAll = ~Mask{0};
+  __m512i vector;
+
+  TAVIK_AVX512_NARROW explicit Avx512Lanes(T item) : vector(broadcast(item)) {}
+
+  TAVIK_AVX512_NARROW Mask equal(const T* block) const {
+    const __m512i loaded = _mm512_loadu_si512(block);
+    if constexpr (sizeof(T) == 1) {
+      return _mm512_cmpeq_epi8_mask(loaded, vector);
+    } else {
+      return _mm512_cmpeq_epi16_mask(loaded, vector);
+    }
   }
-  TAVIK_AVX2 static Vector load(const T* p) { return detail::load128(p); }
-  TAVIK_AVX2 static Vector equal(Vector block, Vector wanted) {
-    return _mm_cmpeq_epi8(block, wanted);
+
+  TAVIK_AVX512_NARROW static T* store_kept(T* to, const T* block, Mask keep) {
+    const __m512i loaded = _mm512_loadu_si512(block);
+    if constexpr (sizeof(T) == 1) {
+      _mm512_storeu_si512(to, _mm512_maskz_compress_epi8(keep, loaded));
+    } else {
+      _mm512_storeu_si512(to, _mm512_maskz_compress_epi16(keep, loaded));
+    }
+    return to + std::popcount(keep);
   }
-  TAVIK_AVX2 static unsigned bits(Vector equal) {
-    return static_cast<unsigned>(_mm_movemask_epi8(equal));
+
+  TAVIK_AVX512_NARROW void add(const T* block) {
+    vector = add(vector, _mm512_loadu_si512(block));
   }
-  TAVIK_AVX2 static T* store_eight(T* to, Vector eight, unsigned keep) {
-    const __m128i order =
-        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kPackParts<8, 1>[keep].data()));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_shuffle_epi8(eight, order));
-    return to + __builtin_popcount(keep);
+  TAVIK_AVX512_NARROW void add(const Avx512Lanes& other) {
+    vector = add(vector, other.vector);
   }
-  TAVIK_AVX2 static T* store_kept(T* to, Vector block, unsigned keep) {
-    to = store_eight(to, block, keep & 0xFFu);
-    return store_eight(to, _mm_srli_si128(block, 8), keep >> 8);
+  TAVIK_AVX512_NARROW auto lanes() const {
+    return std::bit_cast<std::array<std::make_unsigned_t<T>, kLanes>>(vector);
+  }
+
+ private:
+  TAVIK_AVX512_NARROW static __m512i broadcast(T item) {
+    if constexpr (sizeof(T) == 1) {
+      return _mm512_set1_epi8(static_cast<char>(item));
+    } else {
+      return _mm512_set1_epi16(static_cast<short>(item));
+    }
+  }
+
+  TAVIK_AVX512_NARROW static __m512i add(__m512i a, __m512i b) {
+    if constexpr (sizeof(T) == 1) {
+      return _mm512_add_epi8(a, b);
+    } else {
+      return _mm512_add_epi16(a, b);
+    }
   }
 };
 
-// 2-byte lanes: eight to a block, packed by a byte shuffle.
-template <class T>
-struct Avx2Lanes<T, 2> {
-  using Vector = __m128i;
-  static constexpr int kLanes = 8;
-  TAVIK_AVX2 static Vector broadcast(T item) {
-    return _mm_set1_epi16(static_cast<short>(item));
-  }
-  TAVIK_AVX2 static Vector load(const T* p) { return detail::load128(p); }
-  TAVIK_AVX2 static Vector equal(Vector block, Vector wanted) {
-    return _mm_cmpeq_epi16(block, wanted);
-  }
-  TAVIK_AVX2 static unsigned bits(Vector equal) {
-    return static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_packs_epi16(equal, _mm_setzero_si128())));
-  }
-  TAVIK_AVX2 static T* store_kept(T* to, Vector block, unsigned keep) {
-    const __m128i order = detail::load128(kPackParts<8, 2>[keep].data());
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_shuffle_epi8(block, order));
-    return to + __builtin_popcount(keep);
-  }
-};
-
-// Four independent vector totals, each lane wrapping as sum_generic's
-// unsigned total does; so the lanes may be added in any order.
-template <WrappingInteger T>
-TAVIK_AVX2 __m256i add_lanes(__m256i a, __m256i b) {
-  if constexpr (sizeof(T) == 1) {
-    return _mm256_add_epi8(a, b);
-  } else if constexpr (sizeof(T) == 2) {
-    return _mm256_add_epi16(a, b);
-  } else if constexpr (sizeof(T) == 4) {
-    return _mm256_add_epi32(a, b);
-  } else {
-    return _mm256_add_epi64(a, b);
-  }
+// The entry points: each compiles the skeleton for its instruction set.
+template <VectorElement T>
+TAVIK_AVX2 T* remove_avx2(T* begin, T* end, T item) {
+  return detail::remove_vector<detail::Avx2Lanes<T>>(begin, end, item);
 }
 
 template <VectorInteger T>
 TAVIK_AVX2 T sum_avx2(const T* begin, const T* end) {
-  constexpr int kLanes = 32 / sizeof(T);
-  __m256i a = _mm256_setzero_si256();
-  __m256i b = a;
-  __m256i c = a;
-  __m256i d = a;
-  for (; end - begin >= 4 * kLanes; begin += 4 * kLanes) {
-    a = detail::add_lanes<T>(a, detail::load256(begin));
-    b = detail::add_lanes<T>(b, detail::load256(begin + kLanes));
-    c = detail::add_lanes<T>(c, detail::load256(begin + 2 * kLanes));
-    d = detail::add_lanes<T>(d, detail::load256(begin + 3 * kLanes));
-  }
-  for (; end - begin >= kLanes; begin += kLanes) {
-    a = detail::add_lanes<T>(a, detail::load256(begin));
-  }
-  using Unsigned = std::make_unsigned_t<T>;
-  alignas(32) std::array<Unsigned, kLanes> lanes;
-  _mm256_store_si256(
-      reinterpret_cast<__m256i*>(lanes.data()),
-      detail::add_lanes<T>(detail::add_lanes<T>(a, b), detail::add_lanes<T>(c, d)));
-  Unsigned total = 0;
-  for (const Unsigned lane : lanes) total += lane;
-  for (; begin != end; ++begin) total += static_cast<Unsigned>(*begin);
-  return static_cast<T>(total);
+  return detail::sum_vector<detail::Avx2Lanes<T>>(begin, end);
 }
 
-template <class Lanes, class T>
-TAVIK_AVX2 typename Lanes::Vector equal_at(const T* p, typename Lanes::Vector wanted) {
-  return Lanes::equal(Lanes::load(p), wanted);
-}
-
-// find_generic, four blocks to a test while nothing matches.
+// Compiled for AVX-512F alone where that serves, so that nothing only a
+// VBMI2 processor has reaches a 4- or 8-byte path.
 template <VectorElement T>
-TAVIK_AVX2 T* find_avx2(T* begin, T* end, T& item) {
-  using Lanes = detail::Avx2Lanes<T>;
-  constexpr int kLanes = Lanes::kLanes;
-  const auto wanted = Lanes::broadcast(item);
-  for (; end - begin >= 4 * kLanes; begin += 4 * kLanes) {
-    const auto any = detail::either(
-        detail::either(detail::equal_at<Lanes>(begin, wanted),
-                       detail::equal_at<Lanes>(begin + kLanes, wanted)),
-        detail::either(detail::equal_at<Lanes>(begin + 2 * kLanes, wanted),
-                       detail::equal_at<Lanes>(begin + 3 * kLanes, wanted)));
-    if (Lanes::bits(any) != 0) break;
-  }
-  for (; end - begin >= kLanes; begin += kLanes) {
-    const unsigned matches = Lanes::bits(detail::equal_at<Lanes>(begin, wanted));
-    if (matches != 0) return begin + __builtin_ctz(matches);
-  }
-  return detail::find_generic(begin, end, item);
-}
-
-// compact_branchless, a block at a time: compare, then store the kept lanes
-// packed at kept. As kept lies before from, a store reaches at most
-// from + kLanes - 2 < end - 1; the lanes past the kept ones are overwritten
-// by later stores or the fill.
-template <VectorElement T>
-TAVIK_AVX2 T* compact_avx2(T* from, T* end, T* kept, T& item) {
-  using Lanes = detail::Avx2Lanes<T>;
-  constexpr unsigned kAll = (1u << Lanes::kLanes) - 1;
-  const auto wanted = Lanes::broadcast(item);
-  for (; end - from >= Lanes::kLanes; from += Lanes::kLanes) {
-    const auto block = Lanes::load(from);
-    kept =
-        Lanes::store_kept(kept, block, ~Lanes::bits(Lanes::equal(block, wanted)) & kAll);
-  }
-  return detail::compact_branchless(from, end, kept, item);
+TAVIK_AVX512 T* remove_avx512(T* begin, T* end, T item) requires(sizeof(T) >= 4) {
+  return detail::remove_vector<detail::Avx512Lanes<T>>(begin, end, item);
 }
 
 template <VectorElement T>
-TAVIK_AVX2 T* remove_avx2(T* begin, T* end, T item) {
-  T* const first = detail::find_avx2(begin, end, item);
-  if (first == end) return end;
-  return detail::fill_vacated(detail::compact_avx2(first + 1, end, first, item), end);
+TAVIK_AVX512_NARROW T* remove_avx512(T* begin, T* end, T item) requires(sizeof(T) < 4) {
+  return detail::remove_vector<detail::Avx512Lanes<T>>(begin, end, item);
+}
+
+template <VectorInteger T>
+TAVIK_AVX512 T sum_avx512(const T* begin, const T* end) requires(sizeof(T) >= 4) {
+  return detail::sum_vector<detail::Avx512Lanes<T>>(begin, end);
+}
+
+template <VectorInteger T>
+TAVIK_AVX512_NARROW T sum_avx512(const T* begin, const T* end) requires(sizeof(T) < 4) {
+  return detail::sum_vector<detail::Avx512Lanes<T>>(begin, end);
 }
 
 #undef TAVIK_AVX2
+#undef TAVIK_AVX512
+#undef TAVIK_AVX512_NARROW
 
 #endif  // TAVIK_AVX2_PATHS
 
@@ -444,8 +632,9 @@ template <Summable T>
 constexpr T sum(const T* begin, const T* end) {
 #if TAVIK_AVX2_PATHS
   if constexpr (detail::VectorInteger<T>) {
-    if (!std::is_constant_evaluated() && detail::avx2_available()) {
-      return detail::sum_avx2(begin, end);
+    if (!std::is_constant_evaluated()) {
+      if (detail::avx512_available<T>()) return detail::sum_avx512(begin, end);
+      if (detail::avx2_available()) return detail::sum_avx2(begin, end);
     }
   }
 #endif
@@ -487,6 +676,7 @@ constexpr T* remove(T* begin, T* end, U item) {
     }
 #if TAVIK_AVX2_PATHS
     if constexpr (detail::VectorElement<T> && std::same_as<T, U>) {
+      if (detail::avx512_available<T>()) return detail::remove_avx512(begin, end, item);
       if (detail::avx2_available()) return detail::remove_avx2(begin, end, item);
     }
 #endif

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -49,13 +50,19 @@ std::vector<T> Elements(const std::vector<int>& values) {
 }
 
 // Runs remove and the shifting model on copies of one input and expects the
-// same returned end and the same whole array.
+// same returned end and the same whole array. remove's copy starts `shift`
+// elements past a 64-byte boundary, where the vector paths' blocks may start.
 template <class T, class U, class Remove>
-void ExpectSameAsShifting(Remove remove, const std::vector<T>& input, const U& item) {
-  std::vector<T> actual = input;
+void ExpectSameAsShifting(Remove remove, const std::vector<T>& input, const U& item,
+                          std::size_t shift = 0) {
+  constexpr std::size_t kLine = 64;
+  std::vector<T> storage(kLine + shift + input.size());
+  const std::size_t past_line = reinterpret_cast<std::uintptr_t>(storage.data()) % kLine;
+  T* const begin = storage.data() + (kLine - past_line) % kLine / sizeof(T) + shift;
+  T* const end = std::copy(input.begin(), input.end(), begin);
+  const auto actual_end = remove(begin, end, item) - begin;
+  const std::vector<T> actual(begin, end);
   std::vector<T> expected = input;
-  const auto actual_end =
-      remove(actual.data(), actual.data() + actual.size(), item) - actual.data();
   const auto expected_end =
       ShiftingRemove(expected.data(), expected.data() + expected.size(), item) -
       expected.data();
@@ -218,7 +225,8 @@ class RemovePaths : public ::testing::TestWithParam<RemovePath> {
   }
 };
 
-// Lengths around four vector blocks of the narrowest lanes leave tails of
+// Lengths past four of the widest blocks of the narrowest lanes (64 bytes),
+// starting at every few places in a cache line, leave heads and tails of
 // every length shorter than a block; the matches sit at either end,
 // everywhere or nowhere.
 TEST_P(RemovePaths, MatchShiftingAroundTheVectorWidth) {
@@ -226,7 +234,7 @@ TEST_P(RemovePaths, MatchShiftingAroundTheVectorWidth) {
     using T = decltype(ElementOf(remove));
     const T item = Element<T>(-7);
     std::mt19937 generator(4);
-    for (int length = 0; length <= 144; ++length) {
+    for (int length = 0; length <= 400; ++length) {
       std::vector<T> values(length);
       for (T& v : values) v = Element<T>(static_cast<int>(generator() % 100));
       std::vector<std::vector<T>> inputs(6, values);
@@ -238,7 +246,7 @@ TEST_P(RemovePaths, MatchShiftingAroundTheVectorWidth) {
         for (int i = 0; i < length; i += 2) inputs[5][i] = item;
       }
       for (const std::vector<T>& input : inputs)
-        ExpectSameAsShifting(remove, input, item);
+        ExpectSameAsShifting(remove, input, item, length % 5);
     }
   });
 }
@@ -343,6 +351,8 @@ void AddRemovePaths(std::vector<RemovePath>& paths, const std::string& type) {
 #if TAVIK_AVX2_PATHS
   paths.push_back(
       {"Avx2_" + type, &Tavik::detail::remove_avx2<T>, Tavik::detail::avx2_available()});
+  paths.push_back({"Avx512_" + type, &Tavik::detail::remove_avx512<T>,
+                   Tavik::detail::avx512_available<T>()});
 #endif
 }
 
@@ -568,29 +578,31 @@ std::vector<SumPath<T>> SumPaths() {
     {"Generic", &Tavik::detail::sum_generic<T>, true},
 #if TAVIK_AVX2_PATHS
         {"Avx2", &Tavik::detail::sum_avx2<T>, Tavik::detail::avx2_available()},
+        {"Avx512", &Tavik::detail::sum_avx512<T>, Tavik::detail::avx512_available<T>()},
 #endif
   };
 }
 
-// Lengths around and past the four-vector block of the narrowest lanes; for
-// int the totals fit, and otherwise they wrap, which every path must do alike.
+// Lengths around and past four of the widest blocks of the narrowest lanes,
+// from every few places in a cache line; for int the totals fit, and
+// otherwise they wrap, which every path must do alike.
 template <class T>
 void ExpectSumPathsToMatchAWideTotal() {
   SCOPED_TRACE(::testing::PrintToString(sizeof(T)) + " bytes, signed " +
                ::testing::PrintToString(std::is_signed_v<T>));
   std::mt19937 generator(3);
   std::uniform_int_distribution<int> value(-1'000'000, 1'000'000);
-  for (int length = 0; length <= 300; ++length) {
-    std::vector<T> values(length);
+  for (int length = 0; length <= 600; ++length) {
+    const int shift = length % 5;
+    std::vector<T> values(shift + length);
     std::uint64_t wide = 0;
-    for (T& v : values) {
-      v = static_cast<T>(value(generator));
+    for (T& v : values) v = static_cast<T>(value(generator));
+    for (const T v : std::span(values).subspan(shift))
       wide += static_cast<std::uint64_t>(v);
-    }
     const auto wrapped = static_cast<T>(static_cast<std::make_unsigned_t<T>>(wide));
     for (const auto& path : SumPaths<T>()) {
       if (!path.available) continue;
-      EXPECT_EQ(path.sum(values.data(), values.data() + length), wrapped)
+      EXPECT_EQ(path.sum(values.data() + shift, values.data() + values.size()), wrapped)
           << path.name << ", length " << length;
     }
   }
