@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <numeric>
 #include <random>
 #include <span>
@@ -158,7 +159,35 @@ BENCHMARK(BM_Sum<Reduce>)->Arg(1 << 12)->Arg(kScenarioSize);
 // values of which 5% or 50% match, against std::remove and against the copy
 // limit: what any removal must write, the kept elements moved into place
 // (a memmove of exactly their bytes) and the places past the new end filled.
-enum class Way { kTavik, kStd, kCopyLimit };
+// Where the processor has AVX2, the AVX2 path too, called directly, so that
+// a wider path chosen at run time is measured beside it.
+enum class Way { kTavik, kAvx2, kStd, kCopyLimit };
+
+bool Avx2Available() {
+#if TAVIK_AVX2_PATHS
+  return Tavik::detail::avx2_available();
+#else
+  return false;
+#endif
+}
+
+template <class T>
+T* RemoveAvx2(T* begin, T* end, T item) {
+#if TAVIK_AVX2_PATHS
+  return Tavik::detail::remove_avx2(begin, end, item);
+#else
+  return Tavik::remove(begin, end, item);
+#endif
+}
+
+template <class T>
+T SumAvx2(const T* begin, const T* end) {
+#if TAVIK_AVX2_PATHS
+  return Tavik::detail::sum_avx2(begin, end);
+#else
+  return Tavik::sum(begin, end);
+#endif
+}
 
 template <class T>
 void BM_RemoveGrid(benchmark::State& state, Way way) {
@@ -179,6 +208,7 @@ void BM_RemoveGrid(benchmark::State& state, Way way) {
     T* const end = begin + size;
     switch (way) {
       case Way::kTavik: benchmark::DoNotOptimize(Tavik::remove(begin, end, item)); break;
+      case Way::kAvx2: benchmark::DoNotOptimize(RemoveAvx2(begin, end, item)); break;
       case Way::kStd: benchmark::DoNotOptimize(std::remove(begin, end, item)); break;
       case Way::kCopyLimit:
         std::memmove(begin, begin + 1, kept * sizeof(T));
@@ -191,23 +221,37 @@ void BM_RemoveGrid(benchmark::State& state, Way way) {
 
 // Integer totals of every width over 65,536 elements, in cache.
 template <class T>
-void BM_SumWidth(benchmark::State& state, bool tavik) {
+void BM_SumWidth(benchmark::State& state, Way way) {
   std::vector<T> values(1 << 16);
   std::mt19937 generator(2);
   for (T& v : values) v = static_cast<T>(generator());
   for (auto _ : state) {
     const T* const begin = values.data();
     const T* const end = begin + values.size();
-    benchmark::DoNotOptimize(tavik ? Tavik::sum(begin, end)
-                                   : std::reduce(begin, end, T{}));
+    switch (way) {
+      case Way::kTavik: benchmark::DoNotOptimize(Tavik::sum(begin, end)); break;
+      case Way::kAvx2: benchmark::DoNotOptimize(SumAvx2(begin, end)); break;
+      default: benchmark::DoNotOptimize(std::reduce(begin, end, T{})); break;
+    }
   }
+}
+
+// The ways measured here, by name: the AVX2 path only where it can run.
+std::vector<std::pair<Way, const char*>> Ways(
+    std::initializer_list<std::pair<Way, const char*>> ways) {
+  std::vector<std::pair<Way, const char*>> available;
+  for (const auto& way : ways) {
+    if (way.first != Way::kAvx2 || Avx2Available()) available.push_back(way);
+  }
+  return available;
 }
 
 template <class T>
 void RegisterGrid(const std::string& type) {
-  for (const auto& [way, name] :
-       {std::pair{Way::kTavik, "Tavik"}, std::pair{Way::kStd, "Std"},
-        std::pair{Way::kCopyLimit, "CopyLimit"}}) {
+  for (const auto& [way, name] : Ways({{Way::kTavik, "Tavik"},
+                                       {Way::kAvx2, "Avx2"},
+                                       {Way::kStd, "Std"},
+                                       {Way::kCopyLimit, "CopyLimit"}})) {
     benchmark::RegisterBenchmark(("BM_RemoveGrid/" + type + "/" + name).c_str(),
                                  BM_RemoveGrid<T>, way)
         ->ArgsProduct({{1 << 20, kScenarioSize}, {5, 50}})
@@ -217,10 +261,10 @@ void RegisterGrid(const std::string& type) {
 
 template <class T>
 void RegisterSum(const std::string& type) {
-  for (const bool tavik : {true, false}) {
-    benchmark::RegisterBenchmark(
-        ("BM_SumWidth/" + type + "/" + (tavik ? "Tavik" : "Reduce")).c_str(),
-        BM_SumWidth<T>, tavik);
+  for (const auto& [way, name] :
+       Ways({{Way::kTavik, "Tavik"}, {Way::kAvx2, "Avx2"}, {Way::kStd, "Reduce"}})) {
+    benchmark::RegisterBenchmark(("BM_SumWidth/" + type + "/" + name).c_str(),
+                                 BM_SumWidth<T>, way);
   }
 }
 

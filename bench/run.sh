@@ -96,10 +96,13 @@ whole() {
   echo "| peak RSS: full run, floor | $(whole 'full peak RSS'), $(whole 'floor peak RSS') | within 4 MiB |"
   echo
   echo "One removal from n values of which 5% or 50% match: \`Tavik::remove\`'s time over the copy limit"
-  echo "(a memmove of exactly the kept bytes, then the fill of the places past the new end), and over"
-  echo "\`std::remove\`'s; integer totals of 65,536 elements over \`std::reduce\`'s. Medians of 3 interleaved repetitions."
+  echo "(a memmove of exactly the kept bytes, then the fill of the places past the new end), over"
+  echo "\`std::remove\`'s and over the AVX2 path's; integer totals of 65,536 elements over \`std::reduce\`'s"
+  echo "and the AVX2 path's. Medians of 3 interleaved repetitions. Vector extensions: $(grep -o -w -E 'avx2|avx512f|avx512bw|avx512vbmi2' /proc/cpuinfo | sort -u | paste -sd ' ')."
   echo
   awk -F, '
+    # a over b, or "-" where b was not measured (no AVX2 here)
+    function over(a, b) { return (b in t) ? sprintf("%.2f", t[a] / t[b]) : "-" }
     /_median"/ { name = $1; gsub(/"|_median/, "", name); t[name] = $3 }
     END {
       split("int8 uint8 int16 int32 int64 float double", types, " ")
@@ -112,19 +115,20 @@ whole() {
           base = "BM_RemoveGrid/" types[i]
           limit = t[base "/Tavik/" cells[j]] / t[base "/CopyLimit/" cells[j]]
           std = t[base "/Tavik/" cells[j]] / t[base "/Std/" cells[j]]
-          row = row sprintf(" | %.2fx, %.2f", limit, std)
+          row = row sprintf(" | %.2fx, %.2f, %s", limit, std, over(base "/Tavik/" cells[j], base "/Avx2/" cells[j]))
           logs += log(limit); n++
           if (limit > worst) worst = limit
           if (std > worst_std) worst_std = std
         }
         print row " |"
       }
-      printf "\nCells: time over the copy limit, then over `std::remove`. Over the grid: geometric mean %.2fx the copy limit, at most %.2fx; at most %.2f of `std::remove`.\n\n", exp(logs / n), worst, worst_std
+      printf "\nCells: time over the copy limit, over `std::remove`, over the AVX2 path. Over the grid: geometric mean %.2fx the copy limit, at most %.2fx; at most %.2f of `std::remove`.\n\n", exp(logs / n), worst, worst_std
       split("int8 uint16 int32 int64", widths, " ")
-      print "| total of 65,536 | `Tavik::sum` / `std::reduce` |"
-      print "|---|---|"
+      print "| total of 65,536 | `Tavik::sum` / `std::reduce` | `Tavik::sum` / AVX2 path |"
+      print "|---|---|---|"
       for (i = 1; i in widths; i++) {
-        printf "| %s | %.2f |\n", widths[i], t["BM_SumWidth/" widths[i] "/Tavik"] / t["BM_SumWidth/" widths[i] "/Reduce"]
+        base = "BM_SumWidth/" widths[i]
+        printf "| %s | %.2f | %s |\n", widths[i], t[base "/Tavik"] / t[base "/Reduce"], over(base "/Tavik", base "/Avx2")
       }
     }' "$work/types.csv"
 } >"$results/results.md"
