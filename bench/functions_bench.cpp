@@ -85,6 +85,31 @@ void BM_RemoveScenario2(benchmark::State& state) {
   }
 }
 
+// The copy limit of scenario 2's removals: for each in turn, the kept
+// elements moved into place (a memmove of exactly their bytes, counted
+// beforehand) and the places it vacates filled, as Tavik::remove must.
+void BM_Scenario2CopyLimit(benchmark::State& state) {
+  const std::vector<int>& source = RandomValues(kScenarioSize);
+  std::vector<int> work = source;
+  std::vector<std::ptrdiff_t> kept;
+  int* end = work.data() + kScenarioSize;
+  for (int value = kLowest; value <= kHighest; ++value) {
+    end = Tavik::remove(work.data(), end, value);
+    kept.push_back(end - work.data());
+  }
+  for (auto _ : state) {
+    Refill(state, source, work);
+    int* const begin = work.data();
+    end = begin + kScenarioSize;
+    for (const std::ptrdiff_t count : kept) {
+      std::memmove(begin, begin + 1, static_cast<std::size_t>(count) * sizeof(int));
+      std::fill(begin + count, end - 1, end[-1]);
+      end = begin + count;
+    }
+    benchmark::ClobberMemory();
+  }
+}
+
 // One removal of 0 from n random values: about n / 21 matches spread evenly.
 template <Remove remove>
 void BM_RemoveGrowth(benchmark::State& state) {
@@ -124,6 +149,7 @@ BENCHMARK(BM_RemoveScenario2<TavikRemoveRange>)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RemoveScenario2<StdRemove>)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RemoveScenario2<GenericRemove>)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RemoveScenario2<BranchlessRemove>)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Scenario2CopyLimit)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_RemoveGrowth<TavikRemove>)->RangeMultiplier(2)->Range(1 << 12, 1 << 24);
 BENCHMARK(BM_RemoveGrowth<StdRemove>)->RangeMultiplier(2)->Range(1 << 12, 1 << 24);
