@@ -146,30 +146,19 @@ void BM_CountAbsent(benchmark::State& state) {
 BENCHMARK(BM_RemoveAbsent<TavikRemove>)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CountAbsent)->Unit(benchmark::kMillisecond);
 
+// Scenario 2's size, timed in milliseconds.
+void ScenarioSize(benchmark::internal::Benchmark* family) {
+  family->Arg(kScenarioSize)->Unit(benchmark::kMillisecond);
+}
+
 // Against the copy limit, also over 65,536 values, which stay in cache.
-BENCHMARK(BM_RemoveScenario2<TavikRemove>)
-    ->Arg(kScenarioSize)
-    ->Arg(1 << 16)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Scenario2CopyLimit)
-    ->Arg(kScenarioSize)
-    ->Arg(1 << 16)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RemoveScenario2<TavikRemoveIterators>)
-    ->Arg(kScenarioSize)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RemoveScenario2<TavikRemoveRange>)
-    ->Arg(kScenarioSize)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RemoveScenario2<StdRemove>)
-    ->Arg(kScenarioSize)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RemoveScenario2<GenericRemove>)
-    ->Arg(kScenarioSize)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RemoveScenario2<BranchlessRemove>)
-    ->Arg(kScenarioSize)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RemoveScenario2<TavikRemove>)->Apply(ScenarioSize)->Arg(1 << 16);
+BENCHMARK(BM_Scenario2CopyLimit)->Apply(ScenarioSize)->Arg(1 << 16);
+BENCHMARK(BM_RemoveScenario2<TavikRemoveIterators>)->Apply(ScenarioSize);
+BENCHMARK(BM_RemoveScenario2<TavikRemoveRange>)->Apply(ScenarioSize);
+BENCHMARK(BM_RemoveScenario2<StdRemove>)->Apply(ScenarioSize);
+BENCHMARK(BM_RemoveScenario2<GenericRemove>)->Apply(ScenarioSize);
+BENCHMARK(BM_RemoveScenario2<BranchlessRemove>)->Apply(ScenarioSize);
 
 BENCHMARK(BM_RemoveGrowth<TavikRemove>)->RangeMultiplier(2)->Range(1 << 12, 1 << 24);
 BENCHMARK(BM_RemoveGrowth<StdRemove>)->RangeMultiplier(2)->Range(1 << 12, 1 << 24);
