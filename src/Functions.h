@@ -321,6 +321,14 @@ template <class Lanes, class T>
   return static_cast<T>(total + static_cast<Unsigned>(detail::sum_generic(begin, end)));
 }
 
+// item in every place: what a lane set loads to have it in every lane.
+template <std::size_t Count, class T>
+constexpr std::array<T, Count> copies(T item) {
+  std::array<T, Count> all;
+  all.fill(item);
+  return all;
+}
+
 inline bool avx2_available() {
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
@@ -354,7 +362,8 @@ struct Avx2Lanes {
   static constexpr Mask kAll = ~Mask{0} >> (32 - kLanes);
   __m256i vector;
 
-  TAVIK_AVX2 explicit Avx2Lanes(T item) : vector(broadcast(item)) {}
+  TAVIK_AVX2 explicit Avx2Lanes(T item)
+      : vector(load(detail::copies<kLanes>(item).data())) {}
 
   TAVIK_AVX2 Mask equal(const T* block) const {
     const __m256i loaded = load(block);
@@ -422,22 +431,6 @@ struct Avx2Lanes {
     }
   }
 
-  TAVIK_AVX2 static __m256i broadcast(T item) {
-    if constexpr (std::same_as<T, float>) {
-      return _mm256_castps_si256(_mm256_set1_ps(item));
-    } else if constexpr (std::same_as<T, double>) {
-      return _mm256_castpd_si256(_mm256_set1_pd(item));
-    } else if constexpr (sizeof(T) == 1) {
-      return _mm256_set1_epi8(static_cast<char>(item));
-    } else if constexpr (sizeof(T) == 2) {
-      return _mm256_set1_epi16(static_cast<short>(item));
-    } else if constexpr (sizeof(T) == 4) {
-      return _mm256_set1_epi32(static_cast<int>(item));
-    } else {
-      return _mm256_set1_epi64x(static_cast<long long>(item));
-    }
-  }
-
   TAVIK_AVX2 static __m256i add(__m256i a, __m256i b) {
     if constexpr (sizeof(T) == 1) {
       return _mm256_add_epi8(a, b);
@@ -475,7 +468,8 @@ struct Avx512Lanes {
   static constexpr Mask kAll = (Mask{1} << kLanes) - 1;
   __m512i vector;
 
-  TAVIK_AVX512 explicit Avx512Lanes(T item) : vector(broadcast(item)) {}
+  TAVIK_AVX512 explicit Avx512Lanes(T item)
+      : vector(load(detail::copies<kLanes>(item).data())) {}
 
   TAVIK_AVX512 Mask equal(const T* block) const {
     const __m512i loaded = load(block);
@@ -522,18 +516,6 @@ struct Avx512Lanes {
     }
   }
 
-  TAVIK_AVX512 static __m512i broadcast(T item) {
-    if constexpr (std::same_as<T, float>) {
-      return _mm512_castps_si512(_mm512_set1_ps(item));
-    } else if constexpr (std::same_as<T, double>) {
-      return _mm512_castpd_si512(_mm512_set1_pd(item));
-    } else if constexpr (sizeof(T) == 4) {
-      return _mm512_set1_epi32(static_cast<int>(item));
-    } else {
-      return _mm512_set1_epi64(static_cast<long long>(item));
-    }
-  }
-
   TAVIK_AVX512 static __m512i add(__m512i a, __m512i b) {
     if constexpr (sizeof(T) == 4) {
       return _mm512_add_epi32(a, b);
@@ -551,7 +533,8 @@ struct Avx512Lanes<T, true> {
   static constexpr Mask kAll = ~Mask{0};
   __m512i vector;
 
-  TAVIK_AVX512_NARROW explicit Avx512Lanes(T item) : vector(broadcast(item)) {}
+  TAVIK_AVX512_NARROW explicit Avx512Lanes(T item)
+      : vector(_mm512_loadu_si512(detail::copies<kLanes>(item).data())) {}
 
   TAVIK_AVX512_NARROW Mask equal(const T* block) const {
     const __m512i loaded = _mm512_loadu_si512(block);
@@ -583,14 +566,6 @@ struct Avx512Lanes<T, true> {
   }
 
  private:
-  TAVIK_AVX512_NARROW static __m512i broadcast(T item) {
-    if constexpr (sizeof(T) == 1) {
-      return _mm512_set1_epi8(static_cast<char>(item));
-    } else {
-      return _mm512_set1_epi16(static_cast<short>(item));
-    }
-  }
-
   TAVIK_AVX512_NARROW static __m512i add(__m512i a, __m512i b) {
     if constexpr (sizeof(T) == 1) {
       return _mm512_add_epi8(a, b);
