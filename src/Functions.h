@@ -229,7 +229,7 @@ inline constexpr auto kPackParts = [] {
 //                               plus the number kept
 //   add(block), add(lanes)      integers: each lane plus the block's or the
 //                               other's, wrapping
-//   lanes()                     the lanes as unsigned integers
+//   vector                      the lanes themselves
 // Floating-point lanes compare as == does: NaN equals nothing, -0.0 equals 0.0.
 //
 // The skeleton has no target of its own and passes no vector by value, so
@@ -317,7 +317,9 @@ template <class Lanes, class T>
   a.add(b);
   c.add(d);
   a.add(c);
-  for (const Unsigned lane : a.lanes()) total += lane;
+  for (const Unsigned lane : std::bit_cast<std::array<Unsigned, kLanes>>(a.vector)) {
+    total += lane;
+  }
   return static_cast<T>(total + static_cast<Unsigned>(detail::sum_generic(begin, end)));
 }
 
@@ -414,9 +416,6 @@ struct Avx2Lanes {
 
   TAVIK_AVX2 void add(const T* block) { vector = add(vector, load(block)); }
   TAVIK_AVX2 void add(const Avx2Lanes& other) { vector = add(vector, other.vector); }
-  TAVIK_AVX2 auto lanes() const {
-    return std::bit_cast<std::array<std::make_unsigned_t<T>, kLanes>>(vector);
-  }
 
  private:
   // Floating-point blocks load as such, so that the compiler sees equal's
@@ -500,9 +499,6 @@ struct Avx512Lanes {
 
   TAVIK_AVX512 void add(const T* block) { vector = add(vector, load(block)); }
   TAVIK_AVX512 void add(const Avx512Lanes& other) { vector = add(vector, other.vector); }
-  TAVIK_AVX512 auto lanes() const {
-    return std::bit_cast<std::array<std::make_unsigned_t<T>, kLanes>>(vector);
-  }
 
  private:
   // As Avx2Lanes::load.
@@ -560,9 +556,6 @@ struct Avx512Lanes<T, true> {
   }
   TAVIK_AVX512_NARROW void add(const Avx512Lanes& other) {
     vector = add(vector, other.vector);
-  }
-  TAVIK_AVX512_NARROW auto lanes() const {
-    return std::bit_cast<std::array<std::make_unsigned_t<T>, kLanes>>(vector);
   }
 
  private:
