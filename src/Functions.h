@@ -71,7 +71,7 @@ concept Displayable = std::forward_iterator<It> && requires(It it, std::ostream&
 
 template <class R>
 concept DisplayableRange =
-    std::ranges::common_range<R> && Displayable<std::ranges::iterator_t<R>>;
+    std::ranges::forward_range<R> && Displayable<std::ranges::iterator_t<R>>;
 
 // What the iterator and range forms of sum and remove accept: anything laid
 // out as an array, which they hand to the pointer forms. Pointers take those
@@ -86,16 +86,60 @@ namespace detail {
 
 // Integers are added in the unsigned type of their width, which wraps where
 // the element type could overflow, so that the total is exact whenever it fits.
+// The compiler's 128-bit integers are integers here in every language mode:
+// under -std=c++20 the standard library does not count them as such.
 template <class T>
-concept WrappingInteger = std::integral<T> && !std::same_as<T, bool>;
+struct UnsignedOf : std::make_unsigned<T> {};
+
+#if defined(__SIZEOF_INT128__)
+__extension__ using Int128 = __int128;
+__extension__ using UInt128 = unsigned __int128;
+template <>
+struct UnsignedOf<Int128> {
+  using type = UInt128;
+};
+template <>
+struct UnsignedOf<UInt128> {
+  using type = UInt128;
+};
+template <class T>
+concept Integer128 = std::same_as<T, Int128> || std::same_as<T, UInt128>;
+#else
+template <class T>
+concept Integer128 = false;
+#endif
+
+template <class T>
+concept WrappingInteger = (std::integral<T> && !std::same_as<T, bool>) || Integer128<T>;
+
+template <WrappingInteger T>
+using Unsigned = typename UnsignedOf<T>::type;
+
+// The one place where remove compares: item, on the left, with an element,
+// the result read as a bool. The conversions in it are the caller's, as they
+// would be in the caller's own ==, so the header does not warn about them;
+// std::remove's comparison, in a system header, does not either.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wconversion"
+#pragma GCC diagnostic ignored "-Wsign-conversion"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wdouble-promotion"
+#pragma GCC diagnostic ignored "-Wfloat-equal"
+#if defined(__clang__)
+#pragma GCC diagnostic ignored "-Wimplicit-int-float-conversion"
+#endif
+template <class T, class U>
+constexpr bool equals_item(U& item, T& element) {
+  return static_cast<bool>(item == element);
+}
+#pragma GCC diagnostic pop
 
 // The one definition of what sum does.
 template <Summable T>
 constexpr T sum_generic(const T* begin, const T* end) {
   if constexpr (WrappingInteger<T>) {
-    using Unsigned = std::make_unsigned_t<T>;
-    Unsigned total = 0;
-    for (; begin != end; ++begin) total += static_cast<Unsigned>(*begin);
+    detail::Unsigned<T> total = 0;
+    for (; begin != end; ++begin) total += static_cast<detail::Unsigned<T>>(*begin);
     return static_cast<T>(total);
   } else {
     T total{};
@@ -111,7 +155,7 @@ template <class T, class U>
 requires Removable<T, U>
 constexpr T* find_generic(T* begin, T* end, U& item) {
   for (; begin != end; ++begin) {
-    if (item == *begin) break;
+    if (detail::equals_item(item, *begin)) break;
   }
   return begin;
 }
@@ -135,7 +179,7 @@ constexpr T* remove_generic(T* begin, T* end, U item) {
   if (first == end) return end;
   T* kept = first;
   for (T* p = first + 1; p != end; ++p) {
-    if (item == *p) continue;
+    if (detail::equals_item(item, *p)) continue;
     // Copies, not moves: the last element must survive for the fill.
     *kept = *p;
     ++kept;
@@ -152,7 +196,7 @@ template <class T, class U>
 requires Removable<T, U>
 constexpr T* compact_branchless(T* from, T* end, T* kept, U& item) {
   for (; from != end; ++from) {
-    const bool match = static_cast<bool>(item == *from);
+    const bool match = detail::equals_item(item, *from);
     *kept = *from;
     kept += !match;
   }
@@ -299,9 +343,9 @@ template <class Lanes, class T>
 template <class Lanes, class T>
 [[gnu::always_inline]] inline T sum_vector(const T* begin, const T* end) {
   constexpr int kLanes = Lanes::kLanes;
-  using Unsigned = std::make_unsigned_t<T>;
+  using Total = detail::Unsigned<T>;
   const T* const boundary = detail::block_boundary<Lanes>(begin, end);
-  Unsigned total = static_cast<Unsigned>(detail::sum_generic(begin, boundary));
+  Total total = static_cast<Total>(detail::sum_generic(begin, boundary));
   begin = boundary;
   Lanes a(T{});
   Lanes b(T{});
@@ -317,10 +361,11 @@ template <class Lanes, class T>
   a.add(b);
   c.add(d);
   a.add(c);
-  for (const Unsigned lane : std::bit_cast<std::array<Unsigned, kLanes>>(a.vector)) {
+  for (const Total lane :
+       std::bit_cast<std::array<Total, static_cast<std::size_t>(kLanes)>>(a.vector)) {
     total += lane;
   }
-  return static_cast<T>(total + static_cast<Unsigned>(detail::sum_generic(begin, end)));
+  return static_cast<T>(total + static_cast<Total>(detail::sum_generic(begin, end)));
 }
 
 // item in every place: what a lane set loads to have it in every lane.
@@ -690,18 +735,19 @@ constexpr std::ranges::borrowed_iterator_t<R> remove(R&& range, U item) {
 }
 
 // Writes the elements of [begin, end) to out, separated by ", ", then ends
-// the line and flushes. The forms without a stream write to standard output.
-template <Displayable It>
-void display(std::ostream& out, It begin, It end) {
-  for (It p = begin; p != end;) {
+// the line and flushes. end may be a sentinel of another type. The forms
+// without a stream write to standard output.
+template <Displayable It, std::sentinel_for<It> Sentinel>
+void display(std::ostream& out, It begin, Sentinel end) {
+  for (It p = std::move(begin); p != end;) {
     out << *p;
     if (++p != end) out << ", ";
   }
   out << std::endl;
 }
 
-template <Displayable It>
-void display(It begin, It end) {
+template <Displayable It, std::sentinel_for<It> Sentinel>
+void display(It begin, Sentinel end) {
   Tavik::display(std::cout, begin, end);
 }
 

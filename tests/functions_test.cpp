@@ -627,6 +627,15 @@ constexpr T SumAtCompileTime(std::array<T, N> values) {
 static_assert(SumAtCompileTime<int, 3>({1, 2, 3}) == 6);
 static_assert(SumAtCompileTime<int, 3>({INT_MAX, 1, -1}) == INT_MAX);
 static_assert(SumAtCompileTime<long long, 3>({LLONG_MIN, -1, 1}) == LLONG_MIN);
+#if defined(__SIZEOF_INT128__)
+// The compiler's 128-bit integers wrap too, though -std=c++20 does not count
+// them as integral.
+__extension__ using Int128 = __int128;
+__extension__ using UInt128 = unsigned __int128;
+constexpr Int128 kInt128Max = static_cast<Int128>(~UInt128{0} >> 1);
+static_assert(SumAtCompileTime<Int128, 3>({kInt128Max, 1, -1}) == kInt128Max);
+static_assert(SumAtCompileTime<UInt128, 2>({~UInt128{0}, 2}) == 1);
+#endif
 
 // Stands in for standard output's buffer; counts the flushes it is asked for.
 class RecordingBuffer : public std::stringbuf {
@@ -676,6 +685,11 @@ TEST_F(DisplayTest, WritesOneFlushedLine) {
             {"list iterators to a stream", &given,
              [&] { Tavik::display(out, list.begin(), list.end()); }},
             {"forward list to a stream", &given, [&] { Tavik::display(out, forward); }},
+            {"list up to a sentinel", &buffer_,
+             [&] {
+               Tavik::display(std::counted_iterator(list.begin(), std::ssize(values)),
+                              std::default_sentinel);
+             }},
         };
     for (const auto& [form, written, write] : forms) {
       for (RecordingBuffer* buffer : {&buffer_, &given}) {
