@@ -199,7 +199,7 @@ BENCHMARK(BM_Sum<Reduce>)->Arg(1 << 12)->Arg(kScenarioSize);
 enum class Way { kTavik, kAvx2, kStd, kCopyLimit };
 
 bool Avx2Available() {
-#if TAVIK_AVX2_PATHS
+#if TAVIK_VECTOR_PATHS
   return Tavik::detail::avx2_available();
 #else
   return false;
@@ -208,7 +208,7 @@ bool Avx2Available() {
 
 template <class T>
 T* RemoveAvx2(T* begin, T* end, T item) {
-#if TAVIK_AVX2_PATHS
+#if TAVIK_VECTOR_PATHS
   return Tavik::detail::remove_avx2(begin, end, item);
 #else
   return Tavik::remove(begin, end, item);
@@ -217,7 +217,7 @@ T* RemoveAvx2(T* begin, T* end, T item) {
 
 template <class T>
 T SumAvx2(const T* begin, const T* end) {
-#if TAVIK_AVX2_PATHS
+#if TAVIK_VECTOR_PATHS
   return Tavik::detail::sum_avx2(begin, end);
 #else
   return Tavik::sum(begin, end);

@@ -3,10 +3,64 @@
 #ifndef TAVIK_FUNCTIONS_H
 #define TAVIK_FUNCTIONS_H
 
-// Everything below needs concepts; say so once rather than in a page of errors.
+// The version: CMake, pkg-config and Meson read it from here.
+#define TAVIK_VERSION_MAJOR 1
+#define TAVIK_VERSION_MINOR 1
+#define TAVIK_VERSION_PATCH 0
+
+// A build that cannot use the header stops at one error that says why,
+// rather than at a page of them: everything past the checks is skipped.
 #if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 202002L
 #error "tavik/Functions.h needs C++20 or later"
+#define TAVIK_DETAIL_STOP
+#endif
+
+// Vector paths, chosen at run time: AVX-512 and AVX2, on x86-64 with GCC or
+// Clang. -DTAVIK_VECTOR_PATHS=0 compiles every one out (TAVIK_AVX2_PATHS is
+// its older name and must agree with it); -DTAVIK_AVX512_PATHS=0 the AVX-512
+// ones alone. Each is always defined, to 0 or 1, so that -Wundef catches a
+// misspelt test of it.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define TAVIK_DETAIL_X86_64 1
 #else
+#define TAVIK_DETAIL_X86_64 0
+#endif
+
+#if !defined(TAVIK_VECTOR_PATHS) && defined(TAVIK_AVX2_PATHS)
+#define TAVIK_VECTOR_PATHS TAVIK_AVX2_PATHS
+#endif
+#if !defined(TAVIK_VECTOR_PATHS)
+#define TAVIK_VECTOR_PATHS TAVIK_DETAIL_X86_64
+#elif TAVIK_VECTOR_PATHS != 0 && TAVIK_VECTOR_PATHS != 1
+#error "TAVIK_VECTOR_PATHS (or its older name TAVIK_AVX2_PATHS) must be 0 or 1"
+#define TAVIK_DETAIL_STOP
+#elif TAVIK_VECTOR_PATHS && !TAVIK_DETAIL_X86_64
+#error "TAVIK_VECTOR_PATHS=1 (or TAVIK_AVX2_PATHS=1) needs x86-64 and GCC or Clang"
+#define TAVIK_DETAIL_STOP
+#endif
+
+#if !defined(TAVIK_AVX2_PATHS)
+#define TAVIK_AVX2_PATHS TAVIK_VECTOR_PATHS
+#elif TAVIK_AVX2_PATHS != TAVIK_VECTOR_PATHS
+#error "TAVIK_AVX2_PATHS, the older name of TAVIK_VECTOR_PATHS, contradicts it"
+#define TAVIK_DETAIL_STOP
+#endif
+
+#if !defined(TAVIK_AVX512_PATHS)
+#if TAVIK_VECTOR_PATHS && TAVIK_DETAIL_X86_64
+#define TAVIK_AVX512_PATHS 1
+#else
+#define TAVIK_AVX512_PATHS 0
+#endif
+#elif TAVIK_AVX512_PATHS != 0 && TAVIK_AVX512_PATHS != 1
+#error "TAVIK_AVX512_PATHS must be 0 or 1"
+#define TAVIK_DETAIL_STOP
+#elif TAVIK_AVX512_PATHS && !(TAVIK_VECTOR_PATHS && TAVIK_DETAIL_X86_64)
+#error "TAVIK_AVX512_PATHS=1 needs the vector paths, on x86-64"
+#define TAVIK_DETAIL_STOP
+#endif
+
+#if !defined(TAVIK_DETAIL_STOP)
 
 #include <algorithm>
 #include <array>
@@ -20,25 +74,15 @@
 #include <ranges>
 #include <type_traits>
 #include <utility>
-
-// Vector paths, chosen at run time, on x86-64 with GCC or Clang only.
-// -DTAVIK_AVX2_PATHS=0 turns them off. Always defined, to 0 or 1, so that
-// -Wundef catches a misspelt test of it.
-#if !defined(TAVIK_AVX2_PATHS)
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define TAVIK_AVX2_PATHS 1
-#else
-#define TAVIK_AVX2_PATHS 0
-#endif
-#elif TAVIK_AVX2_PATHS && \
-    !(defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)))
-#error "TAVIK_AVX2_PATHS=1 needs x86-64 and GCC or Clang"
-#endif
-#if TAVIK_AVX2_PATHS
+#if TAVIK_VECTOR_PATHS
 #include <immintrin.h>
 #endif
 
 namespace Tavik {
+
+// The ways sum and remove can take: the plain loops, which define what they
+// do, remove's branchless loop, and the vector paths.
+enum class Path { plain, branchless, avx2, avx512 };
 
 // remove leaves copies of the range's last element past its new end, which
 // a move-only type cannot give: elements are copied, never moved.
@@ -236,7 +280,7 @@ concept VectorElement = (WrappingInteger<T> && (sizeof(T) == 1 || sizeof(T) == 2
 template <class T>
 concept VectorInteger = WrappingInteger<T> && VectorElement<T>;
 
-#if TAVIK_AVX2_PATHS
+#if TAVIK_VECTOR_PATHS
 
 // For each mask of Lanes lanes to keep, the indices of the kept lanes' Parts
 // parts (bytes for a byte shuffle, 4-byte words for a word permutation),
@@ -380,23 +424,7 @@ inline bool avx2_available() {
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
 
-// AVX-512F serves 4- and 8-byte lanes; narrower ones also need BW for their
-// compares and VBMI2 for their compress.
-template <VectorElement T>
-bool avx512_available() {
-  const bool foundation =
-      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
-  if constexpr (sizeof(T) >= 4) {
-    return foundation;
-  } else {
-    return foundation && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("avx512vbmi2");
-  }
-}
-
 #define TAVIK_AVX2 __attribute__((target("avx2,popcnt")))
-#define TAVIK_AVX512 __attribute__((target("avx512f,popcnt")))
-#define TAVIK_AVX512_NARROW __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt")))
 
 // AVX2: 256-bit vectors. With no compress instruction, the kept lanes are
 // packed by table: 4- and 8-byte lanes by a permutation of the eight 4-byte
@@ -501,6 +529,38 @@ struct Avx2Lanes {
     return to + std::popcount(keep);
   }
 };
+
+// The entry points: each compiles the skeleton for its instruction set.
+template <VectorElement T>
+TAVIK_AVX2 T* remove_avx2(T* begin, T* end, T item) {
+  return detail::remove_vector<detail::Avx2Lanes<T>>(begin, end, item);
+}
+
+template <VectorInteger T>
+TAVIK_AVX2 T sum_avx2(const T* begin, const T* end) {
+  return detail::sum_vector<detail::Avx2Lanes<T>>(begin, end);
+}
+
+#undef TAVIK_AVX2
+
+#if TAVIK_AVX512_PATHS
+
+// AVX-512F serves 4- and 8-byte lanes; narrower ones also need BW for their
+// compares and VBMI2 for their compress.
+template <VectorElement T>
+bool avx512_available() {
+  const bool foundation =
+      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
+  if constexpr (sizeof(T) >= 4) {
+    return foundation;
+  } else {
+    return foundation && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vbmi2");
+  }
+}
+
+#define TAVIK_AVX512 __attribute__((target("avx512f,popcnt")))
+#define TAVIK_AVX512_NARROW __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt")))
 
 // AVX-512: 512-bit vectors and a compress instruction for every width. The
 // kept lanes are compressed in a register and the whole vector stored: the
@@ -613,17 +673,6 @@ struct Avx512Lanes<T, true> {
   }
 };
 
-// The entry points: each compiles the skeleton for its instruction set.
-template <VectorElement T>
-TAVIK_AVX2 T* remove_avx2(T* begin, T* end, T item) {
-  return detail::remove_vector<detail::Avx2Lanes<T>>(begin, end, item);
-}
-
-template <VectorInteger T>
-TAVIK_AVX2 T sum_avx2(const T* begin, const T* end) {
-  return detail::sum_vector<detail::Avx2Lanes<T>>(begin, end);
-}
-
 // Compiled for AVX-512F alone where that serves, so that nothing only a
 // VBMI2 processor has reaches a 4- or 8-byte path.
 template <VectorElement T>
@@ -646,13 +695,98 @@ TAVIK_AVX512_NARROW T sum_avx512(const T* begin, const T* end) requires(sizeof(T
   return detail::sum_vector<detail::Avx512Lanes<T>>(begin, end);
 }
 
-#undef TAVIK_AVX2
 #undef TAVIK_AVX512
 #undef TAVIK_AVX512_NARROW
 
-#endif  // TAVIK_AVX2_PATHS
+#endif  // TAVIK_AVX512_PATHS
+
+#endif  // TAVIK_VECTOR_PATHS
+
+// The one test that chooses a vector path for T, or otherwise where this
+// processor or build has none: sum and remove take the path it names, and
+// sum_path and remove_path report it, so the report and the call agree.
+template <VectorElement T>
+Path vector_path(Path otherwise) noexcept {
+#if TAVIK_AVX512_PATHS
+  if (detail::avx512_available<T>()) return Path::avx512;
+#endif
+#if TAVIK_VECTOR_PATHS
+  if (detail::avx2_available()) return Path::avx2;
+#endif
+  return otherwise;
+}
+
+// sum and remove on the path that path names. The if constexpr only keeps
+// out what cannot compile for T; path alone decides.
+template <Summable T>
+T sum_on(Path path, const T* begin, const T* end) {
+  if constexpr (VectorInteger<T>) {
+#if TAVIK_AVX512_PATHS
+    if (path == Path::avx512) return detail::sum_avx512(begin, end);
+#endif
+#if TAVIK_VECTOR_PATHS
+    if (path == Path::avx2) return detail::sum_avx2(begin, end);
+#endif
+  }
+  static_cast<void>(path);
+  return detail::sum_generic(begin, end);
+}
+
+template <class T, class U>
+requires Removable<T, U> T* remove_on(Path path, T* begin, T* end, U item) {
+  if constexpr (VectorElement<T> && std::same_as<T, U>) {
+#if TAVIK_AVX512_PATHS
+    if (path == Path::avx512) return detail::remove_avx512(begin, end, item);
+#endif
+#if TAVIK_VECTOR_PATHS
+    if (path == Path::avx2) return detail::remove_avx2(begin, end, item);
+#endif
+  }
+  if constexpr (std::is_trivially_copyable_v<T>) {
+    if (path == Path::branchless)
+      return detail::remove_branchless(begin, end, std::move(item));
+  }
+  return detail::remove_generic(begin, end, std::move(item));
+}
 
 }  // namespace detail
+
+// The path that sum over T, and remove over T with an item of type U, take
+// on this processor at run time; constant evaluation takes the plain loops.
+// An integer item of another type takes the element type's own path (or
+// none, when no element can equal it).
+template <Summable T>
+Path sum_path() noexcept {
+  if constexpr (detail::VectorInteger<T>) {
+    return detail::vector_path<T>(Path::plain);
+  } else {
+    return Path::plain;
+  }
+}
+
+template <class T, class U = T>
+requires Removable<T, U> Path remove_path()
+noexcept {
+  constexpr Path loop = std::is_trivially_copyable_v<T> ? Path::branchless : Path::plain;
+  if constexpr (detail::OtherInteger<T, U>) {
+    return Tavik::remove_path<T>();
+  } else if constexpr (detail::VectorElement<T> && std::same_as<T, U>) {
+    return detail::vector_path<T>(loop);
+  } else {
+    return loop;
+  }
+}
+
+// Writes the enumerator's name: "plain", "avx512", ...
+inline std::ostream& operator<<(std::ostream& out, Path path) {
+  switch (path) {
+    case Path::plain: return out << "plain";
+    case Path::branchless: return out << "branchless";
+    case Path::avx2: return out << "avx2";
+    case Path::avx512: return out << "avx512";
+  }
+  return out << "Path(" << static_cast<int>(path) << ")";
+}
 
 // Returns T{} plus every element of [begin, end), in order. Integers are
 // added modulo 2^N in any order, so the total is exact whenever it fits T,
@@ -660,15 +794,8 @@ TAVIK_AVX512_NARROW T sum_avx512(const T* begin, const T* end) requires(sizeof(T
 // wider accumulator. The elements may be const.
 template <Summable T>
 constexpr T sum(const T* begin, const T* end) {
-#if TAVIK_AVX2_PATHS
-  if constexpr (detail::VectorInteger<T>) {
-    if (!std::is_constant_evaluated()) {
-      if (detail::avx512_available<T>()) return detail::sum_avx512(begin, end);
-      if (detail::avx2_available()) return detail::sum_avx2(begin, end);
-    }
-  }
-#endif
-  return detail::sum_generic(begin, end);
+  if (std::is_constant_evaluated()) return detail::sum_generic(begin, end);
+  return detail::sum_on(Tavik::sum_path<T>(), begin, end);
 }
 
 // The same over contiguous iterators or a contiguous range.
@@ -704,17 +831,7 @@ constexpr T* remove(T* begin, T* end, U item) {
     if (std::is_constant_evaluated()) {
       return detail::remove_generic(begin, end, std::move(item));
     }
-#if TAVIK_AVX2_PATHS
-    if constexpr (detail::VectorElement<T> && std::same_as<T, U>) {
-      if (detail::avx512_available<T>()) return detail::remove_avx512(begin, end, item);
-      if (detail::avx2_available()) return detail::remove_avx2(begin, end, item);
-    }
-#endif
-    if constexpr (std::is_trivially_copyable_v<T>) {
-      return detail::remove_branchless(begin, end, std::move(item));
-    } else {
-      return detail::remove_generic(begin, end, std::move(item));
-    }
+    return detail::remove_on(Tavik::remove_path<T, U>(), begin, end, std::move(item));
   }
 }
 
@@ -763,5 +880,5 @@ void display(R&& range) {
 
 }  // namespace Tavik
 
-#endif  // C++20
+#endif  // !TAVIK_DETAIL_STOP
 #endif  // TAVIK_FUNCTIONS_H

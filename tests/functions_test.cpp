@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <forward_list>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <list>
@@ -348,9 +349,11 @@ template <class T>
 void AddRemovePaths(std::vector<RemovePath>& paths, const std::string& type) {
   paths.push_back({"Generic_" + type, &Tavik::detail::remove_generic<T>, true});
   paths.push_back({"Branchless_" + type, &Tavik::detail::remove_branchless<T>, true});
-#if TAVIK_AVX2_PATHS
+#if TAVIK_VECTOR_PATHS
   paths.push_back(
       {"Avx2_" + type, &Tavik::detail::remove_avx2<T>, Tavik::detail::avx2_available()});
+#endif
+#if TAVIK_AVX512_PATHS
   paths.push_back({"Avx512_" + type, &Tavik::detail::remove_avx512<T>,
                    Tavik::detail::avx512_available<T>()});
 #endif
@@ -373,6 +376,77 @@ std::vector<RemovePath> AllRemovePaths() {
 
 INSTANTIATE_TEST_SUITE_P(Paths, RemovePaths, ::testing::ValuesIn(AllRemovePaths()),
                          [](const auto& info) { return info.param.name; });
+
+// The processor's features as /proc/cpuinfo lists them, or as the variable
+// TAVIK_TEST_CPU_FLAGS does where an emulator runs the tests (qemu shows the
+// host's file); empty if neither says.
+std::string CpuFlags() {
+  if (const char* given = std::getenv("TAVIK_TEST_CPU_FLAGS")) return given;
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  for (std::string line; std::getline(cpuinfo, line);) {
+    if (line.starts_with("flags")) return line.substr(line.find(':') + 1) + " ";
+  }
+  return "";
+}
+
+// What the public forms must take, from the features alone: AVX-512 where the
+// processor has what the lane width needs, then AVX2, then the loops.
+struct ExpectedPaths {
+  std::string flags;
+  bool Has(const std::string& flag) const {
+    return (" " + flags + " ").find(" " + flag + " ") != std::string::npos;
+  }
+  Tavik::Path Vector(std::size_t size, Tavik::Path otherwise) const {
+    if (TAVIK_AVX512_PATHS && Has("avx512f") &&
+        (size >= 4 || (Has("avx512bw") && Has("avx512_vbmi2")))) {
+      return Tavik::Path::avx512;
+    }
+    if (TAVIK_VECTOR_PATHS && Has("avx2")) return Tavik::Path::avx2;
+    return otherwise;
+  }
+};
+
+TEST(Paths, AreWhatTheProcessorHas) {
+  using Tavik::Path;
+  const ExpectedPaths expected{CpuFlags()};
+  if (expected.flags.empty() && std::getenv("TAVIK_TEST_CPU_FLAGS") == nullptr) {
+    GTEST_SKIP() << "neither /proc/cpuinfo nor TAVIK_TEST_CPU_FLAGS says what this has";
+  }
+  const auto vector = [&](std::size_t size, Path otherwise) {
+    return expected.Vector(size, otherwise);
+  };
+  const std::vector<std::tuple<const char*, Path, Path, Path, Path>> cases = {
+      // type, remove_path, what it must be, sum_path, what it must be
+      {"int8", Tavik::remove_path<std::int8_t>(), vector(1, Path::branchless),
+       Tavik::sum_path<std::int8_t>(), vector(1, Path::plain)},
+      {"uint16", Tavik::remove_path<std::uint16_t>(), vector(2, Path::branchless),
+       Tavik::sum_path<std::uint16_t>(), vector(2, Path::plain)},
+      {"int", Tavik::remove_path<int>(), vector(4, Path::branchless),
+       Tavik::sum_path<int>(), vector(4, Path::plain)},
+      {"int64", Tavik::remove_path<std::int64_t>(), vector(8, Path::branchless),
+       Tavik::sum_path<std::int64_t>(), vector(8, Path::plain)},
+      {"float", Tavik::remove_path<float>(), vector(4, Path::branchless),
+       Tavik::sum_path<float>(), Path::plain},
+      {"double", Tavik::remove_path<double>(), vector(8, Path::branchless),
+       Tavik::sum_path<double>(), Path::plain},
+      {"int, a long long item", Tavik::remove_path<int, long long>(),
+       vector(4, Path::branchless), Path::plain, Path::plain},
+      {"int, a double item", Tavik::remove_path<int, double>(), Path::branchless,
+       Path::plain, Path::plain},
+      {"long double", Tavik::remove_path<long double>(), Path::branchless,
+       Tavik::sum_path<long double>(), Path::plain},
+      {"std::string", Tavik::remove_path<std::string>(), Path::plain,
+       Tavik::sum_path<std::string>(), Path::plain},
+  };
+  for (const auto& [type, remove, remove_expected, sum, sum_expected] : cases) {
+    EXPECT_EQ(remove, remove_expected) << type << " with " << expected.flags;
+    EXPECT_EQ(sum, sum_expected) << type << " with " << expected.flags;
+  }
+  std::ostringstream names;
+  names << Path::plain << ' ' << Path::branchless << ' ' << Path::avx2 << ' '
+        << Path::avx512;
+  EXPECT_EQ(names.str(), "plain branchless avx2 avx512");
+}
 
 struct RemoveCase {
   const char* name;
@@ -576,8 +650,10 @@ template <class T>
 std::vector<SumPath<T>> SumPaths() {
   return {
     {"Generic", &Tavik::detail::sum_generic<T>, true},
-#if TAVIK_AVX2_PATHS
+#if TAVIK_VECTOR_PATHS
         {"Avx2", &Tavik::detail::sum_avx2<T>, Tavik::detail::avx2_available()},
+#endif
+#if TAVIK_AVX512_PATHS
         {"Avx512", &Tavik::detail::sum_avx512<T>, Tavik::detail::avx512_available<T>()},
 #endif
   };
