@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSL-1.0
 // The part of a full driver-stress run that no implementation can skip: the
 // same allocations, the same 10,000,100 rand() draws and the same fills, and
 // no report. bench/whole-run.sh times the real run against it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSL-1.0
 // Tavik::remove and Tavik::sum against the standard algorithms and against
 // the shifting model, on the driver's own work and as growth series over n.
 #include <benchmark/benchmark.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSL-1.0
 # Measures the library and the whole program on this machine and writes the
 # figures to build/release/bench/results.md and the growth plot to
 # build/release/bench/remove-growth.png, beside the binaries it measured.

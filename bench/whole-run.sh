@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSL-1.0
 # Times a full driver-stress run against the floor program (the same
 # allocations, draws and fills, no report), alternating the two so that both
 # see the same machine, and prints the median wall-time ratio and both peak

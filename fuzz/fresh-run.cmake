@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSL-1.0
 # cmake -DSCRATCH=DIR -P fresh-run.cmake COMMAND [ARG...]
 # Empties DIR, then runs the command and fails as it fails.
 math(EXPR last "${CMAKE_ARGC} - 1")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSL-1.0
 // Differential fuzzer: every way Tavik::remove, Tavik::sum and Tavik::display
 // can take is run on the same input as a plain model, and any difference in a
 // result or in the whole array stops the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSL-1.0
 // Generic range algorithms over contiguous arrays: total, in-place removal
 // and one-line display. They keep no state and allocate nothing.
 #ifndef TAVIK_FUNCTIONS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSL-1.0
 // driver-stress: puts Tavik::sum, Tavik::remove and Tavik::display under load
 // and writes a plain-text report to standard output.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSL-1.0
 // Runs the built driver-stress as a child process and compares everything it
 // writes with a report computed here from rand() alone, without the library.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSL-1.0
 #include <tavik/Functions.h>
 
 #include <sys/mman.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSL-1.0
 // The removal Tavik::remove promises, written as plainly as it can be: on
 // each match, shift everything behind it one place down. Quadratic; it is
 // the model that tests, fuzzers and benchmarks hold the library to.

@@ -1,9 +1,15 @@
-# Builds the consumer in a fresh WORK folder against this project one WAY,
-# "installed" (the development component alone, into a scratch prefix, from
-# BINARY_DIR) or "embedded" (the checkout at SOURCE_DIR), in the configuration
-# CONFIG, and runs its one test.
+# SPDX-License-Identifier: BSL-1.0
+# Builds the consumer in a fresh WORK folder against this project one WAY and
+# runs it:
+#   installed   the development component alone, installed from BINARY_DIR
+#               into a scratch prefix, found by find_package
+#   embedded    the checkout at SOURCE_DIR, by add_subdirectory
+#   pkg-config  that same install, its flags from PKG_CONFIG, built by CXX
+#   meson       the checkout as a Meson subproject, built by MESON
+# in the configuration CONFIG.
 #   cmake -DWAY=... -DSOURCE_DIR=... -DBINARY_DIR=... -DWORK=... -DCONFIG=...
-#         -DGENERATOR=... -DCXX=... -DCTEST=... -P build-and-run.cmake
+#         -DGENERATOR=... -DCXX=... -DCTEST=... [-DPKG_CONFIG=...] [-DMESON=...]
+#         -P build-and-run.cmake
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output
     ERROR_VARIABLE output)
@@ -13,22 +19,55 @@ function(run)
   set(output "${output}" PARENT_SCOPE)
 endfunction()
 
+# What the consumer writes: the list left after removing the 1s, and its sum.
+function(expect_the_consumers_report)
+  if(NOT output STREQUAL "3, 4, 5\n12\n")
+    message(FATAL_ERROR "the consumer wrote:\n${output}")
+  endif()
+endfunction()
+
+set(consumer "${SOURCE_DIR}/tests/consumer")
 file(REMOVE_RECURSE "${WORK}")
-if(WAY STREQUAL "installed")
+if(WAY STREQUAL "installed" OR WAY STREQUAL "pkg-config")
+  set(prefix "${WORK}/prefix")
   run(${CMAKE_COMMAND} --install "${BINARY_DIR}" --config "${CONFIG}"
-    --component Tavik_Development --prefix "${WORK}/prefix")
-  if(EXISTS "${WORK}/prefix/bin")
+    --component Tavik_Development --prefix "${prefix}")
+  if(EXISTS "${prefix}/bin")
     message(FATAL_ERROR "the development component installed the program too")
   endif()
-  set(use "-DCMAKE_PREFIX_PATH=${WORK}/prefix")
-else()
-  set(use "-DTAVIK_SOURCE_DIR=${SOURCE_DIR}")
 endif()
-run(${CMAKE_COMMAND} -S "${SOURCE_DIR}/tests/consumer" -B "${WORK}/build"
-  -G "${GENERATOR}" "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_BUILD_TYPE=${CONFIG}" ${use})
-run(${CMAKE_COMMAND} --build "${WORK}/build" --config "${CONFIG}")
-run(${CTEST} --test-dir "${WORK}/build" -C "${CONFIG}" --output-on-failure)
-if(NOT output MATCHES "100% tests passed, 0 tests failed out of 1\n")
-  message(FATAL_ERROR "the consumer's tests are not its one own:\n${output}")
+
+if(WAY STREQUAL "pkg-config")
+  set(find ${CMAKE_COMMAND} -E env "PKG_CONFIG_PATH=${prefix}/share/pkgconfig" ${PKG_CONFIG})
+  run(${find} --modversion tavik)
+  if(NOT output STREQUAL "${VERSION}\n")
+    message(FATAL_ERROR "pkg-config says version ${output}, not ${VERSION}")
+  endif()
+  run(${find} --cflags tavik)
+  separate_arguments(cflags UNIX_COMMAND "${output}")
+  run(${CXX} -std=c++20 ${cflags} "${consumer}/consumer.cpp" -o "${WORK}/consumer")
+  run("${WORK}/consumer")
+  expect_the_consumers_report()
+elseif(WAY STREQUAL "meson")
+  file(COPY "${consumer}/meson.build" "${consumer}/consumer.cpp" DESTINATION "${WORK}")
+  file(MAKE_DIRECTORY "${WORK}/subprojects")
+  file(CREATE_LINK "${SOURCE_DIR}" "${WORK}/subprojects/tavik" SYMBOLIC)
+  run(${CMAKE_COMMAND} -E env "CXX=${CXX}" ${MESON} setup "${WORK}/build" "${WORK}")
+  run(${MESON} compile -C "${WORK}/build")
+  run("${WORK}/build/consumer")
+  expect_the_consumers_report()
+else()
+  if(WAY STREQUAL "installed")
+    set(use "-DCMAKE_PREFIX_PATH=${prefix}")
+  else()
+    set(use "-DTAVIK_SOURCE_DIR=${SOURCE_DIR}")
+  endif()
+  run(${CMAKE_COMMAND} -S "${consumer}" -B "${WORK}/build"
+    -G "${GENERATOR}" "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_BUILD_TYPE=${CONFIG}" ${use})
+  run(${CMAKE_COMMAND} --build "${WORK}/build" --config "${CONFIG}")
+  run(${CTEST} --test-dir "${WORK}/build" -C "${CONFIG}" --output-on-failure)
+  if(NOT output MATCHES "100% tests passed, 0 tests failed out of 1\n")
+    message(FATAL_ERROR "the consumer's tests are not its one own:\n${output}")
+  endif()
 endif()
 message("${WAY}: ${output}")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSL-1.0
 // A user's file built with strict warnings as errors: every public form for
 // every element type with a vector path, and for types without one. Any
 // warning here points into the header.
