@@ -33,15 +33,21 @@ echo "growth series" >&2
 echo "whole run: $pairs alternating pairs" >&2
 bench/whole-run.sh "$build/driver-stress" "$build/bench/floor" "$pairs" >"$work/whole-run.txt"
 
-# The median real time of one benchmark, by its name without "_median".
-median() { awk -F, -v name="\"$1_median\"" '$1 == name { print $3 }' "$work/ratios.csv"; }
+# The median real time of one benchmark, by its name without "_median" (and
+# without "/manual_time", which Google Benchmark appends to those that time
+# themselves).
+median() {
+  awk -F, -v name="$1_median" '{ n = $1; gsub(/"|\/manual_time/, "", n) } n == name { print $3 }' \
+    "$work/ratios.csv"
+}
 ms() { printf "%.1f" "$(median "$1")"; }
 ratio() { awk -v a="$(median "$1")" -v b="$(median "$2")" 'BEGIN { printf "%.2f", a / b }'; }
 
 # One "n time" file per function, for the plot and the slope.
 for f in TavikRemove StdRemove ShiftingModel; do
   awk -F, -v f="$f" '$1 ~ "^\"BM_RemoveGrowth<" f ">/" {
-    n = $1; sub(/.*\//, "", n); sub(/"/, "", n); print n, $3 }' "$work/growth.csv" >"$work/$f.dat"
+    n = $1; sub(/\/manual_time/, "", n); sub(/.*\//, "", n); sub(/"/, "", n); print n, $3 }' \
+    "$work/growth.csv" >"$work/$f.dat"
 done
 # Least-squares slope of log(time) against log(n) over the larger half of the
 # n each function is measured at (2^18 to 2^24 for the linear removals, 2^15
@@ -99,33 +105,35 @@ whole() {
   echo "| peak RSS: full run, floor | $(whole 'full peak RSS'), $(whole 'floor peak RSS') | within 4 MiB |"
   echo
   echo "One removal from n values of which 5% or 50% match: \`Tavik::remove\`'s time over the copy limit"
-  echo "(a memmove of exactly the kept bytes, then the fill of the places past the new end), over"
-  echo "\`std::remove\`'s and over the AVX2 path's; integer totals of 65,536 elements over \`std::reduce\`'s"
-  echo "and the AVX2 path's. Medians of 3 interleaved repetitions. Vector extensions: $(grep -o -w -E 'avx2|avx512f|avx512bw|avx512_vbmi2' /proc/cpuinfo | sort -u | paste -sd ' ')."
+  echo "(a memmove of exactly the kept bytes by one place, then the fill of the places past the new end),"
+  echo "over the copy limit with real destinations (each 64-byte block moved to where its kept elements go,"
+  echo "then the fill), over \`std::remove\`'s and over the AVX2 path's; integer totals of 65,536 elements"
+  echo "over \`std::reduce\`'s and the AVX2 path's. Each removal timed alone with a warm TLB. Medians of 3"
+  echo "interleaved repetitions. Vector extensions: $(grep -o -w -E 'avx2|avx512f|avx512bw|avx512_vbmi2' /proc/cpuinfo | sort -u | paste -sd ' ')."
   echo
   awk -F, '
     # a over b, or "-" where b was not measured (no AVX2 here)
     function over(a, b) { return (b in t) ? sprintf("%.2f", t[a] / t[b]) : "-" }
-    /_median"/ { name = $1; gsub(/"|_median/, "", name); t[name] = $3 }
+    /_median"/ { name = $1; gsub(/"|_median|\/manual_time/, "", name); t[name] = $3 }
     END {
       split("int8 uint8 int16 int32 int64 float double", types, " ")
-      split("1048576/5 1048576/50 10000000/5 10000000/50", cells, " ")
-      print "| type | 2^20, 5% | 2^20, 50% | 10^7, 5% | 10^7, 50% |"
-      print "|---|---|---|---|---|"
+      split("65536/5 65536/50 1048576/5 1048576/50 10000000/5 10000000/50", cells, " ")
+      print "| type | 2^16, 5% | 2^16, 50% | 2^20, 5% | 2^20, 50% | 10^7, 5% | 10^7, 50% |"
+      print "|---|---|---|---|---|---|---|"
       for (i = 1; i in types; i++) {
         row = "| " types[i]
         for (j = 1; j in cells; j++) {
           base = "BM_RemoveGrid/" types[i]
           limit = t[base "/Tavik/" cells[j]] / t[base "/CopyLimit/" cells[j]]
           std = t[base "/Tavik/" cells[j]] / t[base "/Std/" cells[j]]
-          row = row sprintf(" | %.2fx, %.2f, %s", limit, std, over(base "/Tavik/" cells[j], base "/Avx2/" cells[j]))
+          row = row sprintf(" | %.2fx, %.2fx, %.2f, %s", limit, t[base "/Tavik/" cells[j]] / t[base "/CopyToPlace/" cells[j]], std, over(base "/Tavik/" cells[j], base "/Avx2/" cells[j]))
           logs += log(limit); n++
           if (limit > worst) worst = limit
           if (std > worst_std) worst_std = std
         }
         print row " |"
       }
-      printf "\nCells: time over the copy limit, over `std::remove`, over the AVX2 path. Over the grid: geometric mean %.2fx the copy limit, at most %.2fx; at most %.2f of `std::remove`.\n\n", exp(logs / n), worst, worst_std
+      printf "\nCells: time over the copy limit, over the copy limit with real destinations, over `std::remove`, over the AVX2 path. Over the grid: geometric mean %.2fx the copy limit, at most %.2fx; at most %.2f of `std::remove`.\n\n", exp(logs / n), worst, worst_std
       split("int8 uint16 int32 int64", widths, " ")
       print "| total of 65,536 | `Tavik::sum` / `std::reduce` | `Tavik::sum` / AVX2 path |"
       print "|---|---|---|"
