@@ -216,7 +216,17 @@ BENCHMARK(BM_Sum<Reduce>)->Arg(1 << 12)->Arg(kScenarioSize);
 // elements really go (what a removal must do, without the compares). Where
 // the processor has AVX2, the AVX2 path too, called directly, so that a
 // wider path chosen at run time is measured beside it.
-enum class Way { kTavik, kAvx2, kStd, kCopyLimit, kCopyToPlace };
+// Where the processor has AVX-512, that path with each of its two store
+// forms, to place the size at which the path changes form.
+enum class Way {
+  kTavik,
+  kAvx2,
+  kAvx512WholeVector,
+  kAvx512KeptLanes,
+  kStd,
+  kCopyLimit,
+  kCopyToPlace
+};
 
 bool Avx2Available() {
 #if TAVIK_VECTOR_PATHS
@@ -230,6 +240,25 @@ template <class T>
 T* RemoveAvx2(T* begin, T* end, T item) {
 #if TAVIK_VECTOR_PATHS
   return Tavik::detail::remove_avx2(begin, end, item);
+#else
+  return Tavik::remove(begin, end, item);
+#endif
+}
+
+bool Avx512Available() {
+#if TAVIK_AVX512_PATHS
+  return Tavik::detail::avx512_available<std::int8_t>();
+#else
+  return false;
+#endif
+}
+
+template <class T, bool kKeptLanes>
+T* RemoveAvx512(T* begin, T* end, T item) {
+#if TAVIK_AVX512_PATHS
+  using Tavik::detail::Store;
+  return Tavik::detail::remove_avx512 < T,
+         kKeptLanes ? Store::kept_lanes : Store::whole_vector > (begin, end, item);
 #else
   return Tavik::remove(begin, end, item);
 #endif
@@ -271,6 +300,12 @@ void BM_RemoveGrid(benchmark::State& state, Way way) {
     switch (way) {
       case Way::kTavik: benchmark::DoNotOptimize(Tavik::remove(begin, end, item)); break;
       case Way::kAvx2: benchmark::DoNotOptimize(RemoveAvx2(begin, end, item)); break;
+      case Way::kAvx512WholeVector:
+        benchmark::DoNotOptimize(RemoveAvx512<T, false>(begin, end, item));
+        break;
+      case Way::kAvx512KeptLanes:
+        benchmark::DoNotOptimize(RemoveAvx512<T, true>(begin, end, item));
+        break;
       case Way::kStd: benchmark::DoNotOptimize(std::remove(begin, end, item)); break;
       case Way::kCopyLimit:
         std::memmove(begin, begin + 1, kept * sizeof(T));
@@ -318,12 +353,16 @@ void BM_SumWidth(benchmark::State& state, Way way) {
   }
 }
 
-// The ways measured here, by name: the AVX2 path only where it can run.
+// The ways measured here, by name: the vector paths only where they can run.
 std::vector<std::pair<Way, const char*>> Ways(
     std::initializer_list<std::pair<Way, const char*>> ways) {
   std::vector<std::pair<Way, const char*>> available;
   for (const auto& way : ways) {
-    if (way.first != Way::kAvx2 || Avx2Available()) available.push_back(way);
+    const bool avx512 =
+        way.first == Way::kAvx512WholeVector || way.first == Way::kAvx512KeptLanes;
+    if ((way.first != Way::kAvx2 || Avx2Available()) && (!avx512 || Avx512Available())) {
+      available.push_back(way);
+    }
   }
   return available;
 }
@@ -332,6 +371,8 @@ template <class T>
 void RegisterGrid(const std::string& type) {
   for (const auto& [way, name] : Ways({{Way::kTavik, "Tavik"},
                                        {Way::kAvx2, "Avx2"},
+                                       {Way::kAvx512WholeVector, "Avx512WholeVector"},
+                                       {Way::kAvx512KeptLanes, "Avx512KeptLanes"},
                                        {Way::kStd, "Std"},
                                        {Way::kCopyLimit, "CopyLimit"},
                                        {Way::kCopyToPlace, "CopyToPlace"}})) {

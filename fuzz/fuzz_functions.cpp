@@ -92,6 +92,7 @@ void FuzzRemove(const std::vector<T>& input, T item) {
 #if TAVIK_AVX512_PATHS
   if (Tavik::detail::avx512_available<T>()) {
     paths.push_back(&Tavik::detail::remove_avx512<T>);
+    paths.push_back(&Tavik::detail::remove_avx512<T, Tavik::detail::Store::kept_lanes>);
   }
 #endif
   for (const RemovePath<T> remove : paths) {

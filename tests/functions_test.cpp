@@ -357,6 +357,10 @@ void AddRemovePaths(std::vector<RemovePath>& paths, const std::string& type) {
 #if TAVIK_AVX512_PATHS
   paths.push_back({"Avx512_" + type, &Tavik::detail::remove_avx512<T>,
                    Tavik::detail::avx512_available<T>()});
+  // What the path does with ranges too large for the caches.
+  paths.push_back({"Avx512KeptLanes_" + type,
+                   &Tavik::detail::remove_avx512<T, Tavik::detail::Store::kept_lanes>,
+                   Tavik::detail::avx512_available<T>()});
 #endif
 }
 
