@@ -229,7 +229,7 @@ enum class Way {
 };
 
 bool Avx2Available() {
-#if TAVIK_VECTOR_PATHS
+#if TAVIK_DETAIL_AVX2
   return Tavik::detail::avx2_available();
 #else
   return false;
@@ -238,7 +238,7 @@ bool Avx2Available() {
 
 template <class T>
 T* RemoveAvx2(T* begin, T* end, T item) {
-#if TAVIK_VECTOR_PATHS
+#if TAVIK_DETAIL_AVX2
   return Tavik::detail::remove_avx2(begin, end, item);
 #else
   return Tavik::remove(begin, end, item);
@@ -266,7 +266,7 @@ T* RemoveAvx512(T* begin, T* end, T item) {
 
 template <class T>
 T SumAvx2(const T* begin, const T* end) {
-#if TAVIK_VECTOR_PATHS
+#if TAVIK_DETAIL_AVX2
   return Tavik::detail::sum_avx2(begin, end);
 #else
   return Tavik::sum(begin, end);

@@ -86,8 +86,11 @@ void FuzzRemove(const std::vector<T>& input, T item) {
   std::vector<RemovePath<T>> paths = {&Public<T>, &Tavik::detail::remove_generic<T>,
                                       &Tavik::detail::remove_branchless<T>};
   if constexpr (std::is_same_v<T, int>) paths.push_back(&LongLongItem);
-#if TAVIK_VECTOR_PATHS
+#if TAVIK_DETAIL_AVX2
   if (Tavik::detail::avx2_available()) paths.push_back(&Tavik::detail::remove_avx2<T>);
+#endif
+#if TAVIK_DETAIL_NEON
+  paths.push_back(&Tavik::detail::remove_neon<T>);
 #endif
 #if TAVIK_AVX512_PATHS
   if (Tavik::detail::avx512_available<T>()) {
@@ -115,10 +118,13 @@ void FuzzSum(const std::vector<T>& values) {
   const T* const end = begin + values.size();
   Check(Tavik::sum(begin, end) == expected, "sum");
   Check(Tavik::detail::sum_generic(begin, end) == expected, "sum: generic");
-#if TAVIK_VECTOR_PATHS
+#if TAVIK_DETAIL_AVX2
   if (Tavik::detail::avx2_available()) {
     Check(Tavik::detail::sum_avx2(begin, end) == expected, "sum: avx2");
   }
+#endif
+#if TAVIK_DETAIL_NEON
+  Check(Tavik::detail::sum_neon(begin, end) == expected, "sum: neon");
 #endif
 #if TAVIK_AVX512_PATHS
   if (Tavik::detail::avx512_available<T>()) {

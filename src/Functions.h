@@ -16,27 +16,39 @@
 #define TAVIK_DETAIL_STOP
 #endif
 
-// Vector paths, chosen at run time: AVX-512 and AVX2, on x86-64 with GCC or
-// Clang. -DTAVIK_VECTOR_PATHS=0 compiles every one out (TAVIK_AVX2_PATHS is
-// its older name and must agree with it); -DTAVIK_AVX512_PATHS=0 the AVX-512
-// ones alone. Each is always defined, to 0 or 1, so that -Wundef catches a
+// Vector paths, with GCC or Clang: AVX-512 and AVX2 on x86-64, chosen at run
+// time, and NEON on (little-endian) aarch64, which every such core has.
+// -DTAVIK_VECTOR_PATHS=0 compiles every one out (TAVIK_AVX2_PATHS is its
+// older name and must agree with it); -DTAVIK_AVX512_PATHS=0 the AVX-512 ones
+// alone. Each is always defined, to 0 or 1, so that -Wundef catches a
 // misspelt test of it.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TAVIK_DETAIL_X86_64 1
 #else
 #define TAVIK_DETAIL_X86_64 0
 #endif
+#if defined(__AARCH64EL__) && defined(__ARM_NEON) && \
+    (defined(__GNUC__) || defined(__clang__))
+#define TAVIK_DETAIL_AARCH64 1
+#else
+#define TAVIK_DETAIL_AARCH64 0
+#endif
 
 #if !defined(TAVIK_VECTOR_PATHS) && defined(TAVIK_AVX2_PATHS)
 #define TAVIK_VECTOR_PATHS TAVIK_AVX2_PATHS
 #endif
 #if !defined(TAVIK_VECTOR_PATHS)
-#define TAVIK_VECTOR_PATHS TAVIK_DETAIL_X86_64
+#if TAVIK_DETAIL_X86_64 || TAVIK_DETAIL_AARCH64
+#define TAVIK_VECTOR_PATHS 1
+#else
+#define TAVIK_VECTOR_PATHS 0
+#endif
 #elif TAVIK_VECTOR_PATHS != 0 && TAVIK_VECTOR_PATHS != 1
 #error "TAVIK_VECTOR_PATHS (or its older name TAVIK_AVX2_PATHS) must be 0 or 1"
 #define TAVIK_DETAIL_STOP
-#elif TAVIK_VECTOR_PATHS && !TAVIK_DETAIL_X86_64
-#error "TAVIK_VECTOR_PATHS=1 (or TAVIK_AVX2_PATHS=1) needs x86-64 and GCC or Clang"
+#elif TAVIK_VECTOR_PATHS && !(TAVIK_DETAIL_X86_64 || TAVIK_DETAIL_AARCH64)
+#error \
+    "TAVIK_VECTOR_PATHS=1 (or TAVIK_AVX2_PATHS=1) needs x86-64 or aarch64, and GCC or Clang"
 #define TAVIK_DETAIL_STOP
 #endif
 
@@ -75,15 +87,25 @@
 #include <ranges>
 #include <type_traits>
 #include <utility>
-#if TAVIK_VECTOR_PATHS
+// Which vector paths this build has.
+#if TAVIK_VECTOR_PATHS && TAVIK_DETAIL_X86_64
+#define TAVIK_DETAIL_AVX2 1
 #include <immintrin.h>
+#else
+#define TAVIK_DETAIL_AVX2 0
+#endif
+#if TAVIK_VECTOR_PATHS && TAVIK_DETAIL_AARCH64
+#define TAVIK_DETAIL_NEON 1
+#include <arm_neon.h>
+#else
+#define TAVIK_DETAIL_NEON 0
 #endif
 
 namespace Tavik {
 
 // The ways sum and remove can take: the plain loops, which define what they
 // do, remove's branchless loop, and the vector paths.
-enum class Path { plain, branchless, avx2, avx512 };
+enum class Path { plain, branchless, avx2, avx512, neon };
 
 // remove leaves copies of the range's last element past its new end, which
 // a move-only type cannot give: elements are copied, never moved.
@@ -455,6 +477,8 @@ constexpr std::array<T, Count> copies(T item) {
   return all;
 }
 
+#if TAVIK_DETAIL_AVX2
+
 inline bool avx2_available() {
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
@@ -773,6 +797,132 @@ TAVIK_AVX512_NARROW T sum_avx512(const T* begin, const T* end) requires(sizeof(T
 
 #endif  // TAVIK_AVX512_PATHS
 
+#endif  // TAVIK_DETAIL_AVX2
+
+#if TAVIK_DETAIL_NEON
+
+// NEON: 128-bit vectors. With no mask instruction, equal weighs each lane of
+// the compare by its bit and adds across; with no compress, the kept lanes
+// are packed by a table lookup, 2-, 4- and 8-byte lanes over the vector's 16
+// bytes, byte lanes eight at a time (a table for 16 would not fit in cache).
+template <VectorElement T>
+struct NeonLanes {
+  using Mask = unsigned;
+  static constexpr int kLanes = 16 / sizeof(T);
+  static constexpr Mask kAll = (Mask{1} << kLanes) - 1;
+  uint8x16_t vector;
+
+  explicit NeonLanes(T item) : vector(load(detail::copies<kLanes>(item).data())) {}
+
+  Mask equal(const T* block) const {
+    const uint8x16_t loaded = load(block);
+    if constexpr (std::same_as<T, float>) {
+      return mask(vreinterpretq_u8_u32(
+          vceqq_f32(vreinterpretq_f32_u8(loaded), vreinterpretq_f32_u8(vector))));
+    } else if constexpr (std::same_as<T, double>) {
+      return mask(vreinterpretq_u8_u64(
+          vceqq_f64(vreinterpretq_f64_u8(loaded), vreinterpretq_f64_u8(vector))));
+    } else if constexpr (sizeof(T) == 1) {
+      return mask(vceqq_u8(loaded, vector));
+    } else if constexpr (sizeof(T) == 2) {
+      return mask(vreinterpretq_u8_u16(
+          vceqq_u16(vreinterpretq_u16_u8(loaded), vreinterpretq_u16_u8(vector))));
+    } else if constexpr (sizeof(T) == 4) {
+      return mask(vreinterpretq_u8_u32(
+          vceqq_u32(vreinterpretq_u32_u8(loaded), vreinterpretq_u32_u8(vector))));
+    } else {
+      return mask(vreinterpretq_u8_u64(
+          vceqq_u64(vreinterpretq_u64_u8(loaded), vreinterpretq_u64_u8(vector))));
+    }
+  }
+
+  static T* store_kept(T* to, const T* block, Mask keep) {
+    const uint8x16_t loaded = load(block);
+    if constexpr (sizeof(T) == 1) {
+      to = store_eight(to, vget_low_u8(loaded), keep);
+      return store_eight(to, vget_high_u8(loaded), keep >> 8);
+    } else {
+      const uint8x16_t order = vld1q_u8(kPackParts<kLanes, sizeof(T)>[keep].data());
+      vst1q_u8(reinterpret_cast<std::uint8_t*>(to), vqtbl1q_u8(loaded, order));
+      return to + std::popcount(keep);
+    }
+  }
+
+  void add(const T* block) { vector = add(vector, load(block)); }
+  void add(const NeonLanes& other) { vector = add(vector, other.vector); }
+
+ private:
+  using LaneBits = std::conditional_t<
+      sizeof(T) == 1, std::uint8_t,
+      std::conditional_t<
+          sizeof(T) == 2, std::uint16_t,
+          std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>>>;
+
+  // Each lane's bit in its mask, within a byte for byte lanes.
+  static constexpr auto kLaneBits = [] {
+    std::array<LaneBits, static_cast<std::size_t>(kLanes)> bits{};
+    for (std::size_t lane = 0; lane < bits.size(); ++lane) {
+      bits[lane] = static_cast<LaneBits>(1U << (lane % 8));
+    }
+    return bits;
+  }();
+
+  static uint8x16_t load(const T* block) {
+    return vld1q_u8(reinterpret_cast<const std::uint8_t*>(block));
+  }
+
+  // equal's lanes, all ones or all zeros, as a Mask.
+  static Mask mask(uint8x16_t equal) {
+    const uint8x16_t bits = vandq_u8(
+        equal, vld1q_u8(reinterpret_cast<const std::uint8_t*>(kLaneBits.data())));
+    if constexpr (sizeof(T) == 1) {
+      return vaddv_u8(vget_low_u8(bits)) | (Mask{vaddv_u8(vget_high_u8(bits))} << 8);
+    } else if constexpr (sizeof(T) == 2) {
+      return vaddvq_u16(vreinterpretq_u16_u8(bits));
+    } else if constexpr (sizeof(T) == 4) {
+      return vaddvq_u32(vreinterpretq_u32_u8(bits));
+    } else {
+      return static_cast<Mask>(vaddvq_u64(vreinterpretq_u64_u8(bits)));
+    }
+  }
+
+  static uint8x16_t add(uint8x16_t a, uint8x16_t b) {
+    if constexpr (sizeof(T) == 1) {
+      return vaddq_u8(a, b);
+    } else if constexpr (sizeof(T) == 2) {
+      return vreinterpretq_u8_u16(
+          vaddq_u16(vreinterpretq_u16_u8(a), vreinterpretq_u16_u8(b)));
+    } else if constexpr (sizeof(T) == 4) {
+      return vreinterpretq_u8_u32(
+          vaddq_u32(vreinterpretq_u32_u8(a), vreinterpretq_u32_u8(b)));
+    } else {
+      return vreinterpretq_u8_u64(
+          vaddq_u64(vreinterpretq_u64_u8(a), vreinterpretq_u64_u8(b)));
+    }
+  }
+
+  // The eight byte lanes at the bottom of eight whose bits keep's low byte
+  // sets.
+  static T* store_eight(T* to, uint8x8_t eight, Mask keep) {
+    keep &= 0xFFU;
+    vst1_u8(reinterpret_cast<std::uint8_t*>(to),
+            vtbl1_u8(eight, vld1_u8(kPackParts<8, 1>[keep].data())));
+    return to + std::popcount(keep);
+  }
+};
+
+template <VectorElement T>
+T* remove_neon(T* begin, T* end, T item) {
+  return detail::remove_vector<detail::NeonLanes<T>>(begin, end, item);
+}
+
+template <VectorInteger T>
+T sum_neon(const T* begin, const T* end) {
+  return detail::sum_vector<detail::NeonLanes<T>>(begin, end);
+}
+
+#endif  // TAVIK_DETAIL_NEON
+
 #endif  // TAVIK_VECTOR_PATHS
 
 // The one test that chooses a vector path for T, or otherwise where this
@@ -783,10 +933,15 @@ Path vector_path(Path otherwise) noexcept {
 #if TAVIK_AVX512_PATHS
   if (detail::avx512_available<T>()) return Path::avx512;
 #endif
-#if TAVIK_VECTOR_PATHS
+#if TAVIK_DETAIL_AVX2
   if (detail::avx2_available()) return Path::avx2;
 #endif
+#if TAVIK_DETAIL_NEON
+  static_cast<void>(otherwise);
+  return Path::neon;
+#else
   return otherwise;
+#endif
 }
 
 // sum and remove on the path that path names. The if constexpr only keeps
@@ -797,8 +952,11 @@ T sum_on(Path path, const T* begin, const T* end) {
 #if TAVIK_AVX512_PATHS
     if (path == Path::avx512) return detail::sum_avx512(begin, end);
 #endif
-#if TAVIK_VECTOR_PATHS
+#if TAVIK_DETAIL_AVX2
     if (path == Path::avx2) return detail::sum_avx2(begin, end);
+#endif
+#if TAVIK_DETAIL_NEON
+    if (path == Path::neon) return detail::sum_neon(begin, end);
 #endif
   }
   static_cast<void>(path);
@@ -811,8 +969,11 @@ requires Removable<T, U> T* remove_on(Path path, T* begin, T* end, U item) {
 #if TAVIK_AVX512_PATHS
     if (path == Path::avx512) return detail::remove_avx512(begin, end, item);
 #endif
-#if TAVIK_VECTOR_PATHS
+#if TAVIK_DETAIL_AVX2
     if (path == Path::avx2) return detail::remove_avx2(begin, end, item);
+#endif
+#if TAVIK_DETAIL_NEON
+    if (path == Path::neon) return detail::remove_neon(begin, end, item);
 #endif
   }
   if constexpr (std::is_trivially_copyable_v<T>) {
@@ -857,6 +1018,7 @@ inline std::ostream& operator<<(std::ostream& out, Path path) {
     case Path::branchless: return out << "branchless";
     case Path::avx2: return out << "avx2";
     case Path::avx512: return out << "avx512";
+    case Path::neon: return out << "neon";
   }
   return out << "Path(" << static_cast<int>(path) << ")";
 }

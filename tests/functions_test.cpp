@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: BSL-1.0
 #include <tavik/Functions.h>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -285,16 +289,49 @@ TEST_P(RemovePaths, MatchShiftingOnRandomArrays) {
 // matches follow it closely, which keeps the model's shifting short. Shifting
 // stores only in [first match, end - 1), inside the writable page, so a store
 // anywhere else faults; with no match at all, every page is read-only.
+// Whole pages, which can be made read-only.
+struct Pages {
+#if defined(_WIN32)
+  static std::size_t Size() {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwPageSize;
+  }
+  static void* Map(std::size_t bytes) {
+    return VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  static void Unmap(void* pages, std::size_t /*bytes*/) {
+    VirtualFree(pages, 0, MEM_RELEASE);
+  }
+  static bool Protect(void* page, std::size_t bytes, bool writable) {
+    DWORD previous = 0;
+    return VirtualProtect(page, bytes, writable ? PAGE_READWRITE : PAGE_READONLY,
+                          &previous) != 0;
+  }
+#else
+  static std::size_t Size() { return static_cast<std::size_t>(sysconf(_SC_PAGESIZE)); }
+  static void* Map(std::size_t bytes) {
+    void* const pages =
+        mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return pages == MAP_FAILED ? nullptr : pages;
+  }
+  static void Unmap(void* pages, std::size_t bytes) { munmap(pages, bytes); }
+  static bool Protect(void* page, std::size_t bytes, bool writable) {
+    return mprotect(page, bytes, writable ? PROT_READ | PROT_WRITE : PROT_READ) == 0;
+  }
+#endif
+};
+
 TEST_P(RemovePaths, StoreOnlyWhereShiftingStores) {
-  const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  void* const pages =
-      mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  ASSERT_NE(pages, MAP_FAILED);
-  const auto protect = [&](int first, int second, int third) {
+  const std::size_t page = Pages::Size();
+  void* const pages = Pages::Map(3 * page);
+  ASSERT_NE(pages, nullptr);
+  const auto protect = [&](bool first, bool second, bool third) {
     char* const bytes = static_cast<char*>(pages);
-    if (mprotect(bytes, page, first) != 0 || mprotect(bytes + page, page, second) != 0 ||
-        mprotect(bytes + 2 * page, page, third) != 0) {
-      std::perror("mprotect");
+    if (!Pages::Protect(bytes, page, first) ||
+        !Pages::Protect(bytes + page, page, second) ||
+        !Pages::Protect(bytes + 2 * page, page, third)) {
+      std::perror("protecting pages");
       std::exit(2);
     }
   };
@@ -307,7 +344,7 @@ TEST_P(RemovePaths, StoreOnlyWhereShiftingStores) {
     for (int before = 0; before <= 17; ++before) {
       for (int offset = -1; offset <= 17; ++offset) {  // -1: nothing matches
         T* const begin = writable - before;
-        protect(PROT_READ | PROT_WRITE, PROT_READ | PROT_WRITE, PROT_READ | PROT_WRITE);
+        protect(true, true, true);
         for (T* p = begin; p != end; ++p) {
           const bool match = offset >= 0 && p > writable + offset &&
                              p < writable + offset + 64 && generator() % 3 == 0;
@@ -318,7 +355,7 @@ TEST_P(RemovePaths, StoreOnlyWhereShiftingStores) {
         const auto expected_end =
             ShiftingRemove(expected.data(), expected.data() + expected.size(), item) -
             expected.data();
-        protect(PROT_READ, offset >= 0 ? PROT_READ | PROT_WRITE : PROT_READ, PROT_READ);
+        protect(false, offset >= 0, false);
         const auto actual_end = remove(begin, end, item) - begin;
         if (actual_end != expected_end || !std::equal(begin, end, expected.begin())) {
           std::fprintf(stderr, "differs from shifting: before %d, offset %d\n", before,
@@ -334,7 +371,7 @@ TEST_P(RemovePaths, StoreOnlyWhereShiftingStores) {
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
-  munmap(pages, 3 * page);
+  Pages::Unmap(pages, 3 * page);
 }
 
 // An int item given as another type: as a long long it takes int's own
@@ -350,9 +387,12 @@ template <class T>
 void AddRemovePaths(std::vector<RemovePath>& paths, const std::string& type) {
   paths.push_back({"Generic_" + type, &Tavik::detail::remove_generic<T>, true});
   paths.push_back({"Branchless_" + type, &Tavik::detail::remove_branchless<T>, true});
-#if TAVIK_VECTOR_PATHS
+#if TAVIK_DETAIL_AVX2
   paths.push_back(
       {"Avx2_" + type, &Tavik::detail::remove_avx2<T>, Tavik::detail::avx2_available()});
+#endif
+#if TAVIK_DETAIL_NEON
+  paths.push_back({"Neon_" + type, &Tavik::detail::remove_neon<T>, true});
 #endif
 #if TAVIK_AVX512_PATHS
   paths.push_back({"Avx512_" + type, &Tavik::detail::remove_avx512<T>,
@@ -394,8 +434,9 @@ std::string CpuFlags() {
   return "";
 }
 
-// What the public forms must take, from the features alone: AVX-512 where the
-// processor has what the lane width needs, then AVX2, then the loops.
+// What the public forms must take, from the features alone: on x86-64,
+// AVX-512 where the processor has what the lane width needs, then AVX2, then
+// the loops; on aarch64, NEON, which every such processor has.
 struct ExpectedPaths {
   std::string flags;
   bool Has(const std::string& flag) const {
@@ -406,7 +447,8 @@ struct ExpectedPaths {
         (size >= 4 || (Has("avx512bw") && Has("avx512_vbmi2")))) {
       return Tavik::Path::avx512;
     }
-    if (TAVIK_VECTOR_PATHS && Has("avx2")) return Tavik::Path::avx2;
+    if (TAVIK_DETAIL_AVX2 && Has("avx2")) return Tavik::Path::avx2;
+    if (TAVIK_DETAIL_NEON) return Tavik::Path::neon;
     return otherwise;
   }
 };
@@ -414,7 +456,8 @@ struct ExpectedPaths {
 TEST(Paths, AreWhatTheProcessorHas) {
   using Tavik::Path;
   const ExpectedPaths expected{CpuFlags()};
-  if (expected.flags.empty() && std::getenv("TAVIK_TEST_CPU_FLAGS") == nullptr) {
+  if (TAVIK_DETAIL_AVX2 && expected.flags.empty() &&
+      std::getenv("TAVIK_TEST_CPU_FLAGS") == nullptr) {
     GTEST_SKIP() << "neither /proc/cpuinfo nor TAVIK_TEST_CPU_FLAGS says what this has";
   }
   const auto vector = [&](std::size_t size, Path otherwise) {
@@ -449,8 +492,8 @@ TEST(Paths, AreWhatTheProcessorHas) {
   }
   std::ostringstream names;
   names << Path::plain << ' ' << Path::branchless << ' ' << Path::avx2 << ' '
-        << Path::avx512;
-  EXPECT_EQ(names.str(), "plain branchless avx2 avx512");
+        << Path::avx512 << ' ' << Path::neon;
+  EXPECT_EQ(names.str(), "plain branchless avx2 avx512 neon");
 }
 
 struct RemoveCase {
@@ -655,8 +698,11 @@ template <class T>
 std::vector<SumPath<T>> SumPaths() {
   return {
     {"Generic", &Tavik::detail::sum_generic<T>, true},
-#if TAVIK_VECTOR_PATHS
+#if TAVIK_DETAIL_AVX2
         {"Avx2", &Tavik::detail::sum_avx2<T>, Tavik::detail::avx2_available()},
+#endif
+#if TAVIK_DETAIL_NEON
+        {"Neon", &Tavik::detail::sum_neon<T>, true},
 #endif
 #if TAVIK_AVX512_PATHS
         {"Avx512", &Tavik::detail::sum_avx512<T>, Tavik::detail::avx512_available<T>()},
