@@ -120,6 +120,7 @@ Result RunDriver(const std::vector<std::string>& args, Output output = Output::k
   std::vector<std::string> launcher{std::istream_iterator<std::string>(launcher_words),
                                     {}};
   std::vector<char*> argv;
+  argv.reserve(launcher.size() + args.size() + 2);
   for (std::string& word : launcher) argv.push_back(word.data());
   argv.push_back(const_cast<char*>(DRIVER_STRESS_PATH));
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -814,7 +814,7 @@ TEST_F(DisplayTest, WritesOneFlushedLine) {
             {"forward list to a stream", &given, [&] { Tavik::display(out, forward); }},
             {"list up to a sentinel", &buffer_,
              [&] {
-               Tavik::display(std::counted_iterator(list.begin(), std::ssize(values)),
+               Tavik::display(std::counted_iterator(list.begin(), std::ssize(list)),
                               std::default_sentinel);
              }},
         };
