@@ -344,6 +344,7 @@ inline constexpr auto kPackParts = [] {
 //                               number kept)
 //   add(block), add(lanes)      integers: each lane plus the block's or the
 //                               other's, wrapping
+//   store(to)                   the lanes at to, in [to, to + kLanes)
 //   vector                      the lanes themselves
 // Floating-point lanes compare as == does: NaN equals nothing, -0.0 equals 0.0.
 //
@@ -424,18 +425,30 @@ template <class Lanes, Store kForm, class T>
   return detail::compact_branchless(from, end, kept, item);
 }
 
+// fill_vacated, a vector at a time: a removal fills as many places as it
+// removes elements, one store each in the plain loop.
+template <class Lanes, class T>
+[[gnu::always_inline]] inline T* fill_vector(T* kept, T* end) {
+  T* const last = end - 1;
+  const Lanes copies(*last);
+  T* place = kept;
+  for (; last - place >= Lanes::kLanes; place += Lanes::kLanes) copies.store(place);
+  std::fill(place, last, *last);
+  return kept;
+}
+
 template <class Lanes, Store kForm = Store::by_size, class T>
 [[gnu::always_inline]] inline T* remove_vector(T* begin, T* end, T item) {
   T* const first = detail::find_vector<Lanes>(begin, end, item);
   if (first == end) return end;
   if constexpr (kForm == Store::by_size && detail::StoresKeptOnly<Lanes, T>) {
     if (static_cast<std::size_t>(end - begin) * sizeof(T) >= kStoreKeptOnlyFromBytes) {
-      return detail::fill_vacated(
+      return detail::fill_vector<Lanes>(
           detail::compact_vector<Lanes, Store::kept_lanes>(first + 1, end, first, item),
           end);
     }
   }
-  return detail::fill_vacated(
+  return detail::fill_vector<Lanes>(
       detail::compact_vector<Lanes, kForm>(first + 1, end, first, item), end);
 }
 
@@ -544,6 +557,10 @@ struct Avx2Lanes {
         return store_eight(to, high, keep >> 8);
       }
     }
+  }
+
+  TAVIK_AVX2 void store(T* to) const {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(to), vector);
   }
 
   TAVIK_AVX2 void add(const T* block) { vector = add(vector, load(block)); }
@@ -673,6 +690,8 @@ struct Avx512Lanes {
     return to + kept;
   }
 
+  TAVIK_AVX512 void store(T* to) const { _mm512_storeu_si512(to, vector); }
+
   TAVIK_AVX512 void add(const T* block) { vector = add(vector, load(block)); }
   TAVIK_AVX512 void add(const Avx512Lanes& other) { vector = add(vector, other.vector); }
 
@@ -742,6 +761,8 @@ struct Avx512Lanes<T, true> {
     }
     return to + kept;
   }
+
+  TAVIK_AVX512_NARROW void store(T* to) const { _mm512_storeu_si512(to, vector); }
 
   TAVIK_AVX512_NARROW void add(const T* block) {
     vector = add(vector, _mm512_loadu_si512(block));
@@ -847,6 +868,8 @@ struct NeonLanes {
       return to + std::popcount(keep);
     }
   }
+
+  void store(T* to) const { vst1q_u8(reinterpret_cast<std::uint8_t*>(to), vector); }
 
   void add(const T* block) { vector = add(vector, load(block)); }
   void add(const NeonLanes& other) { vector = add(vector, other.vector); }
