@@ -55,6 +55,14 @@ std::string ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(file), {}};
 }
 
+// A finished run: its status and what it wrote to the two files, which go.
+Result Collect(int status, const std::string& out_path, const std::string& err_path) {
+  Result result{status, ReadFile(out_path), ReadFile(err_path)};
+  std::remove(out_path.c_str());
+  std::remove(err_path.c_str());
+  return result;
+}
+
 #if defined(_WIN32)
 
 // The child inherits the standard handles, so they point at the files for
@@ -90,13 +98,7 @@ Result RunDriver(const std::vector<std::string>& args) {
   _close(saved_out);
   _close(saved_err);
 
-  Result result;
-  result.status = static_cast<int>(status);
-  result.out = ReadFile(out_path);
-  result.err = ReadFile(err_path);
-  std::remove(out_path.c_str());
-  std::remove(err_path.c_str());
-  return result;
+  return Collect(static_cast<int>(status), out_path, err_path);
 }
 
 #else
@@ -151,14 +153,9 @@ Result RunDriver(const std::vector<std::string>& args, Output output = Output::k
   if (pipe_ends[1] != -1) close(pipe_ends[1]);
   int wait_status = 0;
   EXPECT_EQ(waitpid(pid, &wait_status, 0), pid);
-  Result result;
-  result.status =
-      WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
-  result.out = ReadFile(out_path);
-  result.err = ReadFile(err_path);
-  std::remove(out_path.c_str());
-  std::remove(err_path.c_str());
-  return result;
+  return Collect(
+      WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status),
+      out_path, err_path);
 }
 
 #endif
