@@ -400,10 +400,10 @@ concept StoresKeptOnly = requires(T* to, typename Lanes::Mask keep) {
 // From this many bytes on, a range is compacted with stores of the kept
 // elements alone. Beyond the last-level cache memory is the bound, and the
 // whole vector's store writes bytes that the next block's store writes again;
-// within the caches the whole store is faster (here, on Zen 4, the kept-only
-// store took 1.05-1.17 times as long at 65,536 elements). 32 MiB is the L3
-// of the Zen 4 and Zen 5 parts measured: beyond it the kept-only store took
-// 0.78-0.81 of the time on Zen 5, and 0.96-1.06 of it on Zen 4.
+// within the caches the whole store is faster (on Zen 4 the kept-only store
+// took 0.99-1.17 times as long at 65,536 elements). 32 MiB is the L3 of the
+// Zen 4 and Zen 5 parts measured: beyond it the kept-only store took
+// 0.78-0.81 of the time on Zen 5, and 0.96-1.14 of it on Zen 4.
 inline constexpr std::size_t kStoreKeptOnlyFromBytes = std::size_t{32} << 20;
 
 // compact_branchless, a block at a time. As kept lies before from, a store
