@@ -426,7 +426,7 @@ template <class Lanes, Store kForm, class T>
 }
 
 // fill_vacated, a vector at a time: a removal fills as many places as it
-// removes elements, one store each in the plain loop.
+// removes elements, and at -O2 std::fill stores them one at a time.
 template <class Lanes, class T>
 [[gnu::always_inline]] inline T* fill_vector(T* kept, T* end) {
   T* const last = end - 1;
