@@ -245,9 +245,10 @@ T* RemoveAvx2(T* begin, T* end, T item) {
 #endif
 }
 
+template <class T>
 bool Avx512Available() {
 #if TAVIK_AVX512_PATHS
-  return Tavik::detail::avx512_available<std::int8_t>();
+  return Tavik::detail::avx512_available<T>();
 #else
   return false;
 #endif
@@ -353,14 +354,17 @@ void BM_SumWidth(benchmark::State& state, Way way) {
   }
 }
 
-// The ways measured here, by name: the vector paths only where they can run.
+// The ways measured here for T, by name: the vector paths only where they
+// can run.
+template <class T>
 std::vector<std::pair<Way, const char*>> Ways(
     std::initializer_list<std::pair<Way, const char*>> ways) {
   std::vector<std::pair<Way, const char*>> available;
   for (const auto& way : ways) {
     const bool avx512 =
         way.first == Way::kAvx512WholeVector || way.first == Way::kAvx512KeptLanes;
-    if ((way.first != Way::kAvx2 || Avx2Available()) && (!avx512 || Avx512Available())) {
+    if ((way.first != Way::kAvx2 || Avx2Available()) &&
+        (!avx512 || Avx512Available<T>())) {
       available.push_back(way);
     }
   }
@@ -369,13 +373,13 @@ std::vector<std::pair<Way, const char*>> Ways(
 
 template <class T>
 void RegisterGrid(const std::string& type) {
-  for (const auto& [way, name] : Ways({{Way::kTavik, "Tavik"},
-                                       {Way::kAvx2, "Avx2"},
-                                       {Way::kAvx512WholeVector, "Avx512WholeVector"},
-                                       {Way::kAvx512KeptLanes, "Avx512KeptLanes"},
-                                       {Way::kStd, "Std"},
-                                       {Way::kCopyLimit, "CopyLimit"},
-                                       {Way::kCopyToPlace, "CopyToPlace"}})) {
+  for (const auto& [way, name] : Ways<T>({{Way::kTavik, "Tavik"},
+                                          {Way::kAvx2, "Avx2"},
+                                          {Way::kAvx512WholeVector, "Avx512WholeVector"},
+                                          {Way::kAvx512KeptLanes, "Avx512KeptLanes"},
+                                          {Way::kStd, "Std"},
+                                          {Way::kCopyLimit, "CopyLimit"},
+                                          {Way::kCopyToPlace, "CopyToPlace"}})) {
     benchmark::RegisterBenchmark(("BM_RemoveGrid/" + type + "/" + name).c_str(),
                                  BM_RemoveGrid<T>, way)
         ->ArgsProduct({{1 << 16, 1 << 20, kScenarioSize}, {5, 50}})
@@ -387,7 +391,7 @@ void RegisterGrid(const std::string& type) {
 template <class T>
 void RegisterSum(const std::string& type) {
   for (const auto& [way, name] :
-       Ways({{Way::kTavik, "Tavik"}, {Way::kAvx2, "Avx2"}, {Way::kStd, "Reduce"}})) {
+       Ways<T>({{Way::kTavik, "Tavik"}, {Way::kAvx2, "Avx2"}, {Way::kStd, "Reduce"}})) {
     benchmark::RegisterBenchmark(("BM_SumWidth/" + type + "/" + name).c_str(),
                                  BM_SumWidth<T>, way);
   }

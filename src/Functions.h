@@ -987,7 +987,7 @@ T sum_on(Path path, const T* begin, const T* end) {
 }
 
 template <class T, class U>
-requires Removable<T, U> T* remove_on(Path path, T* begin, T* end, U item) {
+T* remove_on(Path path, T* begin, T* end, U item) requires Removable<T, U> {
   if constexpr (VectorElement<T> && std::same_as<T, U>) {
 #if TAVIK_AVX512_PATHS
     if (path == Path::avx512) return detail::remove_avx512(begin, end, item);
@@ -1022,8 +1022,7 @@ Path sum_path() noexcept {
 }
 
 template <class T, class U = T>
-requires Removable<T, U> Path remove_path()
-noexcept {
+Path remove_path() noexcept requires Removable<T, U> {
   constexpr Path loop = std::is_trivially_copyable_v<T> ? Path::branchless : Path::plain;
   if constexpr (detail::OtherInteger<T, U>) {
     return Tavik::remove_path<T>();

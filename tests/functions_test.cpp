@@ -429,7 +429,7 @@ std::string CpuFlags() {
   if (const char* given = std::getenv("TAVIK_TEST_CPU_FLAGS")) return given;
   std::ifstream cpuinfo("/proc/cpuinfo");
   for (std::string line; std::getline(cpuinfo, line);) {
-    if (line.starts_with("flags")) return line.substr(line.find(':') + 1) + " ";
+    if (line.starts_with("flags")) return line.substr(line.find(':') + 1);
   }
   return "";
 }
