@@ -347,6 +347,8 @@ inline constexpr auto kPackParts = [] {
 //   store(to)                   the lanes at to, in [to, to + kLanes)
 //   vector                      the lanes themselves
 // Floating-point lanes compare as == does: NaN equals nothing, -0.0 equals 0.0.
+// An intrinsic may be a macro (clang's NEON ones are), so no argument of one
+// holds a bare comma: a template's arguments are named in a variable first.
 //
 // The skeleton has no target of its own and passes no vector by value, so
 // that it compiles anywhere. It is always inlined into the entry points at
@@ -361,7 +363,7 @@ template <class Lanes, class T>
   constexpr std::uintptr_t kBytes = Lanes::kLanes * sizeof(T);
   const std::uintptr_t short_by =
       (kBytes - reinterpret_cast<std::uintptr_t>(p) % kBytes) % kBytes;
-  return p + std::min(static_cast<std::ptrdiff_t>(short_by / sizeof(T)), end - p);
+  return p + (std::min)(static_cast<std::ptrdiff_t>(short_by / sizeof(T)), end - p);
 }
 
 // find_generic, four blocks to a test while nothing matches.
@@ -538,9 +540,9 @@ struct Avx2Lanes {
   TAVIK_AVX2 static T* store_kept(T* to, const T* block, Mask keep) {
     const __m256i loaded = load(block);
     if constexpr (sizeof(T) >= 4) {
+      const auto* words = kPackParts<kLanes, sizeof(T) / 4>[keep].data();
       const __m256i order =
-          _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(
-              kPackParts<kLanes, sizeof(T) / 4>[keep].data())));
+          _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(words)));
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(to),
                           _mm256_permutevar8x32_epi32(loaded, order));
       return to + std::popcount(keep);
@@ -863,7 +865,8 @@ struct NeonLanes {
       to = store_eight(to, vget_low_u8(loaded), keep);
       return store_eight(to, vget_high_u8(loaded), keep >> 8);
     } else {
-      const uint8x16_t order = vld1q_u8(kPackParts<kLanes, sizeof(T)>[keep].data());
+      const std::uint8_t* const bytes = kPackParts<kLanes, sizeof(T)>[keep].data();
+      const uint8x16_t order = vld1q_u8(bytes);
       vst1q_u8(reinterpret_cast<std::uint8_t*>(to), vqtbl1q_u8(loaded, order));
       return to + std::popcount(keep);
     }
@@ -928,8 +931,8 @@ struct NeonLanes {
   // sets.
   static T* store_eight(T* to, uint8x8_t eight, Mask keep) {
     keep &= 0xFFU;
-    vst1_u8(reinterpret_cast<std::uint8_t*>(to),
-            vtbl1_u8(eight, vld1_u8(kPackParts<8, 1>[keep].data())));
+    const std::uint8_t* const bytes = kPackParts<8, 1>[keep].data();
+    vst1_u8(reinterpret_cast<std::uint8_t*>(to), vtbl1_u8(eight, vld1_u8(bytes)));
     return to + std::popcount(keep);
   }
 };

@@ -1,16 +1,31 @@
 // SPDX-License-Identifier: BSL-1.0
 // A user's file built with strict warnings as errors: every public form for
 // every element type with a vector path, and for types without one. Any
-// warning here points into the header.
-#include <tavik/Functions.h>
-
+// warning here points into the header. min and max are function-like macros
+// by then, as <windows.h> defines them after the standard headers (which
+// cannot take them: every one the header includes comes first).
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <concepts>
 #include <cstdint>
 #include <iostream>
+#include <iterator>
 #include <list>
+#include <memory>
+#include <ostream>
 #include <ranges>
 #include <sstream>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
+
+#define min(a, b) MIN_IS_A_MACRO
+#define max(a, b) MAX_IS_A_MACRO
+#include <tavik/Functions.h>
+#undef min
+#undef max
 
 // clang 14 cannot compile libstdc++ 12's views.
 #if defined(__clang__) && __clang_major__ < 15
