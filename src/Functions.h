@@ -6,7 +6,7 @@
 
 // The version: CMake, pkg-config and Meson read it from here.
 #define TAVIK_VERSION_MAJOR 1
-#define TAVIK_VERSION_MINOR 1
+#define TAVIK_VERSION_MINOR 2
 #define TAVIK_VERSION_PATCH 0
 
 // A build that cannot use the header stops at one error that says why,
@@ -34,6 +34,35 @@
 #define TAVIK_DETAIL_AARCH64 0
 #endif
 
+// A switch is 0 or 1 exactly. ON, yes or an empty value would read as 0 in
+// an #if and switch the paths off without a word, so each is checked by
+// pasting it onto a name that only 0 and 1 complete: those expand to two
+// arguments, and the second argument is then 1; anything else leaves one,
+// and 0 comes second. No undefined name reaches the #if, for -Wundef.
+#define TAVIK_DETAIL_BIT_0 ~, 1
+#define TAVIK_DETAIL_BIT_1 ~, 1
+#define TAVIK_DETAIL_IS_BIT(value) TAVIK_DETAIL_IS_BIT_PASTED(value)
+#define TAVIK_DETAIL_IS_BIT_PASTED(value) TAVIK_DETAIL_SECOND_OF(TAVIK_DETAIL_BIT_##value)
+#define TAVIK_DETAIL_SECOND_OF(...) \
+  TAVIK_DETAIL_EXPAND(TAVIK_DETAIL_SECOND(__VA_ARGS__, 0, ~))
+#define TAVIK_DETAIL_SECOND(first, second, ...) second
+// MSVC's traditional preprocessor passes __VA_ARGS__ on as one argument
+// unless it is expanded once more.
+#define TAVIK_DETAIL_EXPAND(tokens) tokens
+
+#if defined(TAVIK_DETAIL_STOP)
+#elif defined(TAVIK_VECTOR_PATHS) && !TAVIK_DETAIL_IS_BIT(TAVIK_VECTOR_PATHS)
+#error "TAVIK_VECTOR_PATHS must be 0 or 1"
+#define TAVIK_DETAIL_STOP
+#elif defined(TAVIK_AVX2_PATHS) && !TAVIK_DETAIL_IS_BIT(TAVIK_AVX2_PATHS)
+#error "TAVIK_AVX2_PATHS, the older name of TAVIK_VECTOR_PATHS, must be 0 or 1"
+#define TAVIK_DETAIL_STOP
+#elif defined(TAVIK_AVX512_PATHS) && !TAVIK_DETAIL_IS_BIT(TAVIK_AVX512_PATHS)
+#error "TAVIK_AVX512_PATHS must be 0 or 1"
+#define TAVIK_DETAIL_STOP
+#endif
+
+#if !defined(TAVIK_DETAIL_STOP)
 #if !defined(TAVIK_VECTOR_PATHS) && defined(TAVIK_AVX2_PATHS)
 #define TAVIK_VECTOR_PATHS TAVIK_AVX2_PATHS
 #endif
@@ -43,9 +72,6 @@
 #else
 #define TAVIK_VECTOR_PATHS 0
 #endif
-#elif TAVIK_VECTOR_PATHS != 0 && TAVIK_VECTOR_PATHS != 1
-#error "TAVIK_VECTOR_PATHS (or its older name TAVIK_AVX2_PATHS) must be 0 or 1"
-#define TAVIK_DETAIL_STOP
 #elif TAVIK_VECTOR_PATHS && !(TAVIK_DETAIL_X86_64 || TAVIK_DETAIL_AARCH64)
 #error \
     "TAVIK_VECTOR_PATHS=1 (or TAVIK_AVX2_PATHS=1) needs x86-64 or aarch64, and GCC or Clang"
@@ -65,13 +91,11 @@
 #else
 #define TAVIK_AVX512_PATHS 0
 #endif
-#elif TAVIK_AVX512_PATHS != 0 && TAVIK_AVX512_PATHS != 1
-#error "TAVIK_AVX512_PATHS must be 0 or 1"
-#define TAVIK_DETAIL_STOP
 #elif TAVIK_AVX512_PATHS && !(TAVIK_VECTOR_PATHS && TAVIK_DETAIL_X86_64)
 #error "TAVIK_AVX512_PATHS=1 needs the vector paths, on x86-64"
 #define TAVIK_DETAIL_STOP
 #endif
+#endif  // !TAVIK_DETAIL_STOP
 
 #if !defined(TAVIK_DETAIL_STOP)
 
@@ -106,6 +130,31 @@ namespace Tavik {
 // The ways sum and remove can take: the plain loops, which define what they
 // do, remove's branchless loop, and the vector paths.
 enum class Path { plain, branchless, avx2, avx512, neon };
+
+// Writes the enumerator's name: "plain", "avx512", ...
+inline std::ostream& operator<<(std::ostream& out, Path path) {
+  switch (path) {
+    case Path::plain: return out << "plain";
+    case Path::branchless: return out << "branchless";
+    case Path::avx2: return out << "avx2";
+    case Path::avx512: return out << "avx512";
+    case Path::neon: return out << "neon";
+  }
+  return out << "Path(" << static_cast<int>(path) << ")";
+}
+
+// What the switches change lives in a namespace named after them, so that
+// files built with different switches and linked into one program each keep
+// their own paths, whatever the link order: the templates instantiated under
+// one setting are other functions to the linker than those under another.
+#if TAVIK_VECTOR_PATHS && TAVIK_AVX512_PATHS
+#define TAVIK_DETAIL_PATHS_NAMESPACE vector_paths_with_avx512
+#elif TAVIK_VECTOR_PATHS
+#define TAVIK_DETAIL_PATHS_NAMESPACE vector_paths
+#else
+#define TAVIK_DETAIL_PATHS_NAMESPACE no_vector_paths
+#endif
+inline namespace TAVIK_DETAIL_PATHS_NAMESPACE {
 
 // remove leaves copies of the range's last element past its new end, which
 // a move-only type cannot give: elements are copied, never moved.
@@ -1016,7 +1065,7 @@ T* remove_on(Path path, T* begin, T* end, U item) requires Removable<T, U> {
 // An integer item of another type takes the element type's own path (or
 // none, when no element can equal it).
 template <Summable T>
-Path sum_path() noexcept {
+[[nodiscard]] Path sum_path() noexcept {
   if constexpr (detail::VectorInteger<T>) {
     return detail::vector_path<T>(Path::plain);
   } else {
@@ -1025,7 +1074,7 @@ Path sum_path() noexcept {
 }
 
 template <class T, class U = T>
-Path remove_path() noexcept requires Removable<T, U> {
+[[nodiscard]] Path remove_path() noexcept requires Removable<T, U> {
   constexpr Path loop = std::is_trivially_copyable_v<T> ? Path::branchless : Path::plain;
   if constexpr (detail::OtherInteger<T, U>) {
     return Tavik::remove_path<T>();
@@ -1036,24 +1085,12 @@ Path remove_path() noexcept requires Removable<T, U> {
   }
 }
 
-// Writes the enumerator's name: "plain", "avx512", ...
-inline std::ostream& operator<<(std::ostream& out, Path path) {
-  switch (path) {
-    case Path::plain: return out << "plain";
-    case Path::branchless: return out << "branchless";
-    case Path::avx2: return out << "avx2";
-    case Path::avx512: return out << "avx512";
-    case Path::neon: return out << "neon";
-  }
-  return out << "Path(" << static_cast<int>(path) << ")";
-}
-
 // Returns T{} plus every element of [begin, end), in order. Integers are
 // added modulo 2^N in any order, so the total is exact whenever it fits T,
 // whatever the partial sums do. The total has the element type: there is no
 // wider accumulator. The elements may be const.
 template <Summable T>
-constexpr T sum(const T* begin, const T* end) {
+[[nodiscard]] constexpr T sum(const T* begin, const T* end) {
   if (std::is_constant_evaluated()) return detail::sum_generic(begin, end);
   return detail::sum_on(Tavik::sum_path<T>(), begin, end);
 }
@@ -1061,13 +1098,13 @@ constexpr T sum(const T* begin, const T* end) {
 // The same over contiguous iterators or a contiguous range.
 template <ContiguousIterator It>
 requires Summable<std::iter_value_t<It>>
-constexpr std::iter_value_t<It> sum(It begin, It end) {
+[[nodiscard]] constexpr std::iter_value_t<It> sum(It begin, It end) {
   return Tavik::sum(std::to_address(begin), std::to_address(end));
 }
 
 template <ContiguousRange R>
 requires Summable<std::ranges::range_value_t<R>>
-constexpr std::ranges::range_value_t<R> sum(R&& range) {
+[[nodiscard]] constexpr std::ranges::range_value_t<R> sum(R&& range) {
   const auto begin = std::ranges::begin(range);
   return Tavik::sum(begin, begin + std::ranges::ssize(range));
 }
@@ -1083,7 +1120,7 @@ constexpr std::ranges::range_value_t<R> sum(R&& range) {
 // in the caller's own ==; it is a copy, so it may name an element of the range.
 template <class T, class U = T>
 requires Removable<T, U>
-constexpr T* remove(T* begin, T* end, U item) {
+[[nodiscard]] constexpr T* remove(T* begin, T* end, U item) {
   if constexpr (detail::OtherInteger<T, U>) {
     if (!detail::some_element_can_equal<T>(item)) return end;
     return Tavik::remove(begin, end, static_cast<T>(item));
@@ -1099,16 +1136,32 @@ constexpr T* remove(T* begin, T* end, U item) {
 // iterator at the new end, so that v.erase(Tavik::remove(v, x), v.end()) works.
 template <ContiguousIterator It, class U = std::iter_value_t<It>>
 requires Removable<std::remove_reference_t<std::iter_reference_t<It>>, U>
-constexpr It remove(It begin, It end, U item) {
+[[nodiscard]] constexpr It remove(It begin, It end, U item) {
   const auto first = std::to_address(begin);
   return begin + (Tavik::remove(first, std::to_address(end), std::move(item)) - first);
 }
 
 template <ContiguousRange R, class U = std::ranges::range_value_t<R>>
 requires Removable<std::remove_reference_t<std::ranges::range_reference_t<R>>, U>
-constexpr std::ranges::borrowed_iterator_t<R> remove(R&& range, U item) {
+[[nodiscard]] constexpr std::ranges::borrowed_iterator_t<R> remove(R&& range, U item) {
   const auto begin = std::ranges::begin(range);
   return Tavik::remove(begin, begin + std::ranges::ssize(range), std::move(item));
+}
+
+// C++20's std::erase for a contiguous container with erase(first, last)
+// (std::vector, std::basic_string, ...): removes as remove does, erases the
+// places past the new end and returns how many elements went.
+template <ContiguousRange C, class U = std::ranges::range_value_t<C>>
+requires Removable<std::ranges::range_value_t<C>, U> &&
+    requires(C& container, std::ranges::iterator_t<C> at) {
+  container.erase(at, at);
+}
+constexpr std::ranges::range_size_t<C> erase(C& container, U item) {
+  const auto kept = Tavik::remove(container, std::move(item));
+  const auto end = std::ranges::end(container);
+  const auto erased = static_cast<std::ranges::range_size_t<C>>(end - kept);
+  container.erase(kept, end);
+  return erased;
 }
 
 // Writes the elements of [begin, end) to out, separated by ", ", then ends
@@ -1138,6 +1191,106 @@ void display(R&& range) {
   Tavik::display(std::cout, range);
 }
 
+// Calls that the forms above cannot take stop at one error that says what
+// is needed and what to use instead, rather than at a page of unsatisfied
+// constraints. Each returns what the form it stands for would, so that the
+// caller's use of the result adds no error of its own.
+namespace detail {
+
+template <class...>
+inline constexpr bool kNever = false;
+
+// Declared only: no call of it compiles, since its caller's does not.
+template <class T>
+T no_result();
+
+template <class It>
+concept NotContiguousIterator =
+    std::input_or_output_iterator<It> && !std::contiguous_iterator<It>;
+
+template <class R>
+concept NotContiguousRange = std::ranges::range<R> && !ContiguousRange<R>;
+
+template <class Out>
+concept Stream = std::is_convertible_v<Out, std::ostream&>;
+
+template <class It, class Sentinel>
+concept DisplayablePositions = Displayable<std::decay_t<It>> &&
+    std::sentinel_for<std::decay_t<Sentinel>, std::decay_t<It>>;
+
+}  // namespace detail
+
+template <detail::NotContiguousIterator It, class Sentinel>
+std::iter_value_t<It> sum(It, Sentinel) {
+  static_assert(detail::kNever<It>,
+                "Tavik::sum needs a contiguous range: pointers, or iterators of a "
+                "std::vector, std::array, std::string or std::span; for other ranges "
+                "use std::reduce or std::accumulate");
+  return detail::no_result<std::iter_value_t<It>>();
+}
+
+template <detail::NotContiguousRange R>
+std::ranges::range_value_t<R> sum(R&&) {
+  static_assert(detail::kNever<R>,
+                "Tavik::sum needs a contiguous range: a std::vector, std::array, "
+                "std::string, std::span or C array; for other ranges use std::reduce "
+                "or std::accumulate");
+  return detail::no_result<std::ranges::range_value_t<R>>();
+}
+
+template <detail::NotContiguousIterator It, class Sentinel, class U>
+It remove(It, Sentinel, U) {
+  static_assert(detail::kNever<It>,
+                "Tavik::remove needs a contiguous range: pointers, or iterators of a "
+                "std::vector, std::array, std::string or std::span; for std::list, "
+                "std::deque and other ranges use std::remove or std::erase");
+  return detail::no_result<It>();
+}
+
+template <detail::NotContiguousRange R, class U>
+std::ranges::borrowed_iterator_t<R> remove(R&&, U) {
+  static_assert(detail::kNever<R>,
+                "Tavik::remove needs a contiguous range: a std::vector, std::array, "
+                "std::string, std::span or C array; for std::list, std::deque and "
+                "other ranges use std::remove or std::erase");
+  return detail::no_result<std::ranges::borrowed_iterator_t<R>>();
+}
+
+template <detail::NotContiguousRange C, class U>
+std::size_t erase(C&, U) {
+  static_assert(detail::kNever<C>,
+                "Tavik::erase needs a contiguous container with erase(first, last), "
+                "such as std::vector or std::basic_string; for std::list, std::deque "
+                "and others use std::erase");
+  return 0;
+}
+
+#define TAVIK_DETAIL_DISPLAY_NEEDS                                                \
+  "Tavik::display needs a forward range, or a forward iterator and its end, "     \
+  "whose elements the stream's << writes, after an optional std::ostream; for a " \
+  "single-pass range, write the loop"
+
+template <class R>
+requires(!DisplayableRange<R>) void display(R&&) {
+  static_assert(detail::kNever<R>, TAVIK_DETAIL_DISPLAY_NEEDS);
+}
+
+template <class A, class B>
+requires(!detail::DisplayablePositions<A, B> &&
+         !(detail::Stream<A> && DisplayableRange<B>)) void display(A&&, B&&) {
+  static_assert(detail::kNever<A>, TAVIK_DETAIL_DISPLAY_NEEDS);
+}
+
+template <class Out, class It, class Sentinel>
+requires(!(detail::Stream<Out> &&
+           detail::DisplayablePositions<It, Sentinel>)) void display(Out&&, It&&,
+                                                                     Sentinel&&) {
+  static_assert(detail::kNever<Out>, TAVIK_DETAIL_DISPLAY_NEEDS);
+}
+
+#undef TAVIK_DETAIL_DISPLAY_NEEDS
+
+}  // namespace TAVIK_DETAIL_PATHS_NAMESPACE
 }  // namespace Tavik
 
 #endif  // !TAVIK_DETAIL_STOP

@@ -644,6 +644,13 @@ void ExpectFormsAgreeWithPointers(const Container& input,
   EXPECT_EQ(Tavik::remove(as_range, item) - std::ranges::begin(as_range), kept);
   EXPECT_TRUE(std::ranges::equal(as_range, expected));
 
+  // erase, where the container has erase(first, last), erases past that end.
+  if constexpr (requires(Container & c) { c.erase(c.begin(), c.end()); }) {
+    Container erased = input;
+    EXPECT_EQ(Tavik::erase(erased, item), std::ranges::size(input) - kept);
+    EXPECT_TRUE(std::equal(erased.begin(), erased.end(), data, data + kept));
+  }
+
   const auto total = std::accumulate(std::ranges::begin(input), std::ranges::end(input),
                                      std::ranges::range_value_t<Container>{});
   EXPECT_EQ(Tavik::sum(input), total);
@@ -662,6 +669,10 @@ TEST(Forms, IteratorsAndRangesReachThePointerForms) {
   const std::span<int> view(spanned);
   EXPECT_EQ(Tavik::remove(view, 4) - view.begin(), 1);
   EXPECT_EQ(spanned, (std::vector<int>{1, 4, 4}));
+  // The item is a copy, so it may name an element that the erase destroys.
+  std::vector<int> named = {4, 1, 4};
+  EXPECT_EQ(Tavik::erase(named, named.front()), 2U);
+  EXPECT_EQ(named, std::vector<int>{1});
   static const int kPrimes[] = {2, 3, 5, 7};
   EXPECT_EQ(Tavik::sum(kPrimes), 17);
   EXPECT_EQ(Tavik::sum(kPrimes, kPrimes + 4), 17);

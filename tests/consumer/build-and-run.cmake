@@ -1,15 +1,18 @@
 # SPDX-License-Identifier: BSL-1.0
-# Builds the consumer in a fresh WORK folder against this project one WAY and
-# runs it:
+# Builds the quick-start example in a fresh WORK folder against this project
+# one WAY and runs it:
 #   installed   the development component alone, installed from BINARY_DIR
 #               into a scratch prefix, found by find_package
 #   embedded    the checkout at SOURCE_DIR, by add_subdirectory
 #   pkg-config  that same install, its flags from PKG_CONFIG, built by CXX
-#   meson       the checkout as a Meson subproject, built by MESON
+#   meson       the checkout as a Meson subproject of the examples' own
+#               project, built by MESON
+#   examples    that same install, found by the examples' own CMake project,
+#               every example built by CXX with FLAGS
 # in the configuration CONFIG.
 #   cmake -DWAY=... -DSOURCE_DIR=... -DBINARY_DIR=... -DWORK=... -DCONFIG=...
 #         -DGENERATOR=... -DCXX=... -DCTEST=... [-DPKG_CONFIG=...] [-DMESON=...]
-#         -P build-and-run.cmake
+#         [-DFLAGS=...] -P build-and-run.cmake
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output
     ERROR_VARIABLE output)
@@ -19,16 +22,17 @@ function(run)
   set(output "${output}" PARENT_SCOPE)
 endfunction()
 
-# What the consumer writes: the list left after removing the 1s, and its sum.
+# What the quick start writes: the list left after erasing the 1s, and its sum.
 function(expect_the_consumers_report)
   if(NOT output STREQUAL "3, 4, 5\n12\n")
-    message(FATAL_ERROR "the consumer wrote:\n${output}")
+    message(FATAL_ERROR "the quick start wrote:\n${output}")
   endif()
 endfunction()
 
 set(consumer "${SOURCE_DIR}/tests/consumer")
+set(examples_dir "${SOURCE_DIR}/examples")
 file(REMOVE_RECURSE "${WORK}")
-if(WAY STREQUAL "installed" OR WAY STREQUAL "pkg-config")
+if(WAY MATCHES "^(installed|pkg-config|examples)$")
   set(prefix "${WORK}/prefix")
   run(${CMAKE_COMMAND} --install "${BINARY_DIR}" --config "${CONFIG}"
     --component Tavik_Development --prefix "${prefix}")
@@ -45,16 +49,30 @@ if(WAY STREQUAL "pkg-config")
   endif()
   run(${find} --cflags tavik)
   separate_arguments(cflags UNIX_COMMAND "${output}")
-  run(${CXX} -std=c++20 ${cflags} "${consumer}/consumer.cpp" -o "${WORK}/consumer")
-  run("${WORK}/consumer")
+  run(${CXX} -std=c++20 ${cflags} "${examples_dir}/quick_start.cpp" -o "${WORK}/quick_start")
+  run("${WORK}/quick_start")
   expect_the_consumers_report()
 elseif(WAY STREQUAL "meson")
-  file(COPY "${consumer}/meson.build" "${consumer}/consumer.cpp" DESTINATION "${WORK}")
+  file(COPY "${examples_dir}/" DESTINATION "${WORK}")
   file(MAKE_DIRECTORY "${WORK}/subprojects")
   file(CREATE_LINK "${SOURCE_DIR}" "${WORK}/subprojects/tavik" SYMBOLIC)
   run(${CMAKE_COMMAND} -E env "CXX=${CXX}" ${MESON} setup "${WORK}/build" "${WORK}")
+  if(NOT output MATCHES "tavik\\| Project version: ${VERSION}\n")
+    message(FATAL_ERROR "the subproject does not say its version ${VERSION}:\n${output}")
+  endif()
   run(${MESON} compile -C "${WORK}/build")
-  run("${WORK}/build/consumer")
+  run("${WORK}/build/quick_start")
+  expect_the_consumers_report()
+elseif(WAY STREQUAL "examples")
+  # Built as a user builds them: warnings as errors, and no build type of
+  # the examples' own, so that FLAGS alone set the optimisation.
+  run(${CMAKE_COMMAND} -S "${examples_dir}" -B "${WORK}/build" -G "${GENERATOR}"
+    "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_CXX_FLAGS=${FLAGS}" "-DCMAKE_PREFIX_PATH=${prefix}")
+  run(${CMAKE_COMMAND} --build "${WORK}/build" --config "${CONFIG}")
+  foreach(example forms quick_start)
+    file(GLOB_RECURSE program LIST_DIRECTORIES false "${WORK}/build/${example}")
+    run(${program})
+  endforeach()
   expect_the_consumers_report()
 else()
   if(WAY STREQUAL "installed")

@@ -45,6 +45,7 @@ void UseEveryForm(T item) {
   values.erase(values.begin() + (kept - data), values.end());
   values.erase(Tavik::remove(values.begin(), values.end(), item), values.end());
   values.erase(Tavik::remove(values, item), values.end());
+  Tavik::erase(values, item);
   out << Tavik::sum(data, data + values.size())
       << Tavik::sum(values.cbegin(), values.cend()) << Tavik::sum(values);
   Tavik::display(out, values.begin(), values.end());
@@ -77,9 +78,9 @@ int main() {
   std::vector<double> doubles = {1.0, 2.0};
   std::vector<float> floats = {1.0F, 2.0F};
   std::vector<unsigned> unsigneds = {1, 2};
-  Tavik::remove(doubles, 1.0F);
-  Tavik::remove(floats, 1);
-  Tavik::remove(unsigneds, -1);
+  Tavik::erase(doubles, 1.0F);
+  Tavik::erase(floats, 1);
+  Tavik::erase(unsigneds, -1);
   Tavik::display(std::list<int>{1, 2});
 #if VIEWS_COMPILE
   Tavik::display(std::views::iota(0, 3LL));

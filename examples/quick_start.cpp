@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: BSL-1.0
+// Erase, total and print a std::vector.
+#include <tavik/Functions.h>
+
+#include <iostream>
+#include <vector>
+
+int main() {
+  std::vector<int> values = {3, 1, 4, 1, 5};
+  Tavik::erase(values, 1);                  // values is 3, 4, 5
+  Tavik::display(values);                   // writes "3, 4, 5" and ends the line
+  std::cout << Tavik::sum(values) << '\n';  // writes 12
+}

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: BSL-1.0
+// Calls a user may make by mistake, one for each CALL: a range or iterators
+// that the library cannot take must stop the build at one error that says
+// what to use instead. CALL=0 drops every result that must not be dropped.
+#include <tavik/Functions.h>
+
+#include <deque>
+#include <iterator>
+#include <list>
+#include <sstream>
+#include <vector>
+
+struct Unprintable {};
+
+int main() {
+  std::list<int> list = {1, 2};
+  std::deque<int> deque = {1, 2};
+  std::ostringstream out;
+#if CALL == 1
+  list.erase(Tavik::remove(list, 1), list.end());
+#elif CALL == 2
+  deque.erase(Tavik::remove(deque.begin(), deque.end(), 1), deque.end());
+#elif CALL == 3
+  return Tavik::sum(list);
+#elif CALL == 4
+  return Tavik::sum(deque.begin(), deque.end());
+#elif CALL == 5
+  return static_cast<int>(Tavik::erase(list, 1));
+#elif CALL == 6
+  std::istringstream in("1 2");
+  Tavik::display(std::istream_iterator<int>(in), std::istream_iterator<int>());
+#elif CALL == 7
+  Tavik::display(out, std::vector<Unprintable>(2));
+#elif CALL == 8
+  const std::vector<Unprintable> unprintable(2);
+  Tavik::display(out, unprintable.begin(), unprintable.end());
+#else
+  std::vector<int> values = {1, 2};
+  int* const data = values.data();
+  Tavik::remove(data, data + 2, 1);
+  Tavik::remove(values.begin(), values.end(), 1);
+  Tavik::remove(values, 1);
+  Tavik::sum(data, data + 2);
+  Tavik::sum(values.begin(), values.end());
+  Tavik::sum(values);
+  Tavik::remove_path<int>();
+  Tavik::sum_path<int>();
+#endif
+}
