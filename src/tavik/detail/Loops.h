@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: BSL-1.0
+// The plain loops, which define what sum and remove do, and the branchless
+// removal; part of <tavik/Functions.h>.
+#ifndef TAVIK_DETAIL_LOOPS_H
+#define TAVIK_DETAIL_LOOPS_H
+
+#include <algorithm>
+
+namespace Tavik {
+inline namespace TAVIK_DETAIL_VERSION_NAMESPACE {
+namespace detail {
+
+// Integers are added in the unsigned type of their width, which wraps where
+// the element type could overflow, so that the total is exact whenever it fits.
+// The compiler's 128-bit integers are integers here in every language mode:
+// under -std=c++20 the standard library does not count them as such.
+template <class T>
+struct UnsignedOf : std::make_unsigned<T> {};
+
+#if defined(__SIZEOF_INT128__)
+__extension__ using Int128 = __int128;
+__extension__ using UInt128 = unsigned __int128;
+template <>
+struct UnsignedOf<Int128> {
+  using type = UInt128;
+};
+template <>
+struct UnsignedOf<UInt128> {
+  using type = UInt128;
+};
+template <class T>
+concept Integer128 = std::same_as<T, Int128> || std::same_as<T, UInt128>;
+#else
+template <class T>
+concept Integer128 = false;
+#endif
+
+template <class T>
+concept WrappingInteger = (std::integral<T> && !std::same_as<T, bool>) || Integer128<T>;
+
+template <WrappingInteger T>
+using Unsigned = typename UnsignedOf<T>::type;
+
+// The one place where remove compares: item, on the left, with an element,
+// the result read as a bool. The conversions in it are the caller's, as they
+// would be in the caller's own ==, so the header does not warn about them;
+// std::remove's comparison, in a system header, does not either.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wconversion"
+#pragma GCC diagnostic ignored "-Wsign-conversion"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wdouble-promotion"
+#pragma GCC diagnostic ignored "-Wfloat-equal"
+#if defined(__clang__)
+#pragma GCC diagnostic ignored "-Wimplicit-int-float-conversion"
+#endif
+template <class T, class U>
+constexpr bool equals_item(U& item, T& element) {
+  return static_cast<bool>(item == element);
+}
+#pragma GCC diagnostic pop
+
+// The one definition of what sum does.
+template <Summable T>
+constexpr T sum_generic(const T* begin, const T* end) {
+  if constexpr (WrappingInteger<T>) {
+    detail::Unsigned<T> total = 0;
+    for (; begin != end; ++begin) total += static_cast<detail::Unsigned<T>>(*begin);
+    return static_cast<T>(total);
+  } else {
+    T total{};
+    // Only + is required of T, so no +=.
+    // NOLINTNEXTLINE(performance-inefficient-string-concatenation)
+    for (; begin != end; ++begin) total = total + *begin;
+    return total;
+  }
+}
+
+// The first place in [begin, end) that equals item, or end. Reads only.
+template <class T, class U>
+requires Removable<T, U>
+constexpr T* find_generic(T* begin, T* end, U& item) {
+  for (; begin != end; ++begin) {
+    if (detail::equals_item(item, *begin)) break;
+  }
+  return begin;
+}
+
+// Every place in [kept, end - 1) takes the range's last element, which is
+// what shifting leaves behind; the last place keeps it. Returns kept.
+template <Element T>
+constexpr T* fill_vacated(T* kept, T* end) {
+  std::fill(kept, end - 1, *(end - 1));
+  return kept;
+}
+
+// The one definition of what remove does; the faster paths below must leave
+// exactly the same array, return the same end and store nowhere else: nothing
+// before the first match, nothing at the last place, nothing if nothing
+// matches.
+template <class T, class U = T>
+requires Removable<T, U>
+constexpr T* remove_generic(T* begin, T* end, U item) {
+  T* const first = detail::find_generic(begin, end, item);
+  if (first == end) return end;
+  T* kept = first;
+  for (T* p = first + 1; p != end; ++p) {
+    if (detail::equals_item(item, *p)) continue;
+    // Copies, not moves: the last element must survive for the fill.
+    *kept = *p;
+    ++kept;
+  }
+  return detail::fill_vacated(kept, end);
+}
+
+// Copies the elements of [from, end) that differ from item to kept onwards
+// and returns the end of what it kept. Stores every element and advances past
+// the kept ones only, so the loop has no branch to mispredict when matches
+// are frequent and irregular; kept must lie before from, so every store lands
+// in [kept, end - 1).
+template <class T, class U>
+requires Removable<T, U>
+constexpr T* compact_branchless(T* from, T* end, T* kept, U& item) {
+  for (; from != end; ++from) {
+    const bool match = detail::equals_item(item, *from);
+    *kept = *from;
+    kept += !match;
+  }
+  return kept;
+}
+
+template <class T, class U = T>
+requires Removable<T, U> && std::is_trivially_copyable_v<T>
+constexpr T* remove_branchless(T* begin, T* end, U item) {
+  T* const first = detail::find_generic(begin, end, item);
+  if (first == end) return end;
+  return detail::fill_vacated(detail::compact_branchless(first + 1, end, first, item),
+                              end);
+}
+
+// Integers compare after the usual arithmetic conversions, which give every
+// value of either type a value of its own in their common type. So an integer
+// item of another type equals exactly the elements that equal static_cast<T>
+// of it, or none when that T converts to something else than the item does.
+template <class T, class U>
+concept OtherInteger = std::integral<T> && std::integral<U> && !std::same_as<T, U>;
+
+template <class T, class U>
+requires OtherInteger<T, U>
+constexpr bool some_element_can_equal(U item) {
+  using Common = std::common_type_t<T, U>;
+  return static_cast<Common>(static_cast<T>(item)) == static_cast<Common>(item);
+}
+
+// The element types the vector paths below are written for: integers of
+// 1, 2, 4 and 8 bytes, float and double.
+template <class T>
+concept VectorElement = (WrappingInteger<T> && (sizeof(T) == 1 || sizeof(T) == 2 ||
+                                                sizeof(T) == 4 || sizeof(T) == 8)) ||
+                        std::same_as<T, float> || std::same_as<T, double>;
+
+template <class T>
+concept VectorInteger = WrappingInteger<T> && VectorElement<T>;
+
+}  // namespace detail
+}  // namespace TAVIK_DETAIL_VERSION_NAMESPACE
+}  // namespace Tavik
+
+#endif  // TAVIK_DETAIL_LOOPS_H

@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: BSL-1.0
+// The vector paths' one skeleton (find, compact, fill; sum) over a lane set;
+// part of the kernels' definitions.
+#ifndef TAVIK_DETAIL_SKELETON_H
+#define TAVIK_DETAIL_SKELETON_H
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+
+namespace Tavik {
+inline namespace TAVIK_DETAIL_VERSION_NAMESPACE {
+namespace detail {
+
+// For each mask of Lanes lanes to keep, the indices of the kept lanes' Parts
+// parts (bytes for a byte shuffle, 4-byte words for a word permutation),
+// packed to the bottom.
+template <std::size_t Lanes, std::size_t Parts>
+inline constexpr auto kPackParts = [] {
+  constexpr std::size_t kMasks = std::size_t{1} << Lanes;
+  std::array<std::array<std::uint8_t, Lanes * Parts>, kMasks> table{};
+  for (std::size_t keep = 0; keep < kMasks; ++keep) {
+    std::size_t next = 0;
+    for (std::size_t lane = 0; lane < Lanes; ++lane) {
+      if ((keep & (std::size_t{1} << lane)) == 0) continue;
+      for (std::size_t part = 0; part < Parts; ++part) {
+        table[keep][next++] = static_cast<std::uint8_t>(lane * Parts + part);
+      }
+    }
+  }
+  return table;
+}();
+
+// The vector paths are one skeleton (find, compact, fill; and sum) over a set
+// of lane operations, one set per instruction set and element width. A Lanes
+// object holds one vector of kLanes elements of T; a block is the kLanes
+// elements at a pointer, at any alignment.
+//   Lanes(item)                 item in every lane
+//   equal(block)                a Mask with a bit for each element of the
+//                               block that equals the item, lane 0 lowest;
+//                               kAll has every lane's bit
+//   store_kept(to, block, keep) the block's elements whose bits keep sets,
+//                               packed to the bottom and stored at to; stores
+//                               only in [to, to + kLanes), the places past
+//                               the kept ones taking any values, and only
+//                               after reading the whole block; returns to
+//                               plus the number kept
+//   store_kept_only(to, block, keep)
+//                               if a set has it: as store_kept, but stores
+//                               only the kept elements, in [to, to + the
+//                               number kept)
+//   add(block), add(lanes)      integers: each lane plus the block's or the
+//                               other's, wrapping
+//   store(to)                   the lanes at to, in [to, to + kLanes)
+//   vector                      the lanes themselves
+// Floating-point lanes compare as == does: NaN equals nothing, -0.0 equals 0.0.
+// An intrinsic may be a macro (clang's NEON ones are), so no argument of one
+// holds a bare comma: a template's arguments are named in a variable first.
+//
+// The skeleton has no target of its own and passes no vector by value, so
+// that it compiles anywhere. It is always inlined into the entry points at
+// the end, which carry their instruction set's target, so that the lane
+// operations are inlined there too and the whole is compiled for that set.
+
+// The first place from p on, or end if sooner, where a block lies on a vector
+// boundary. The paths start their blocks there: a load that straddles two
+// cache lines costs two, and at 64 bytes every unaligned one does.
+template <class Lanes, class T>
+[[gnu::always_inline]] inline T* block_boundary(T* p, T* end) {
+  constexpr std::uintptr_t kBytes = Lanes::kLanes * sizeof(T);
+  const std::uintptr_t short_by =
+      (kBytes - reinterpret_cast<std::uintptr_t>(p) % kBytes) % kBytes;
+  return p + (std::min)(static_cast<std::ptrdiff_t>(short_by / sizeof(T)), end - p);
+}
+
+// find_generic, four blocks to a test while nothing matches.
+template <class Lanes, class T>
+[[gnu::always_inline]] inline T* find_vector(T* begin, T* end, T& item) {
+  constexpr int kLanes = Lanes::kLanes;
+  T* const boundary = detail::block_boundary<Lanes>(begin, end);
+  if (T* const found = detail::find_generic(begin, boundary, item); found != boundary) {
+    return found;
+  }
+  begin = boundary;
+  const Lanes wanted(item);
+  for (; end - begin >= 4 * kLanes; begin += 4 * kLanes) {
+    if ((wanted.equal(begin) | wanted.equal(begin + kLanes) |
+         wanted.equal(begin + 2 * kLanes) | wanted.equal(begin + 3 * kLanes)) != 0) {
+      break;
+    }
+  }
+  for (; end - begin >= kLanes; begin += kLanes) {
+    if (const auto matches = wanted.equal(begin); matches != 0) {
+      return begin + std::countr_zero(matches);
+    }
+  }
+  return detail::find_generic(begin, end, item);
+}
+
+template <class Lanes, class T>
+concept StoresKeptOnly = requires(T* to, typename Lanes::Mask keep) {
+  Lanes::store_kept_only(to, to, keep);
+};
+
+// From this many bytes on, a range is compacted with stores of the kept
+// elements alone. Beyond the last-level cache memory is the bound, and the
+// whole vector's store writes bytes that the next block's store writes again;
+// within the caches the whole store is faster (on Zen 4 the kept-only store
+// took 0.99-1.17 times as long at 65,536 elements). 32 MiB is the L3 of the
+// Zen 4 and Zen 5 parts measured: beyond it the kept-only store took
+// 0.78-0.81 of the time on Zen 5, and 0.96-1.14 of it on Zen 4.
+inline constexpr std::size_t kStoreKeptOnlyFromBytes = std::size_t{32} << 20;
+
+// compact_branchless, a block at a time. As kept lies before from, a store
+// reaches at most from + kLanes - 2 < end - 1; the places past the kept ones
+// are overwritten by later stores or the fill.
+template <class Lanes, Store kForm, class T>
+[[gnu::always_inline]] inline T* compact_vector(T* from, T* end, T* kept, T& item) {
+  T* const boundary = detail::block_boundary<Lanes>(from, end);
+  kept = detail::compact_branchless(from, boundary, kept, item);
+  const Lanes wanted(item);
+  for (from = boundary; end - from >= Lanes::kLanes; from += Lanes::kLanes) {
+    const auto keep = ~wanted.equal(from) & Lanes::kAll;
+    if constexpr (kForm == Store::kept_lanes) {
+      kept = Lanes::store_kept_only(kept, from, keep);
+    } else {
+      kept = Lanes::store_kept(kept, from, keep);
+    }
+  }
+  return detail::compact_branchless(from, end, kept, item);
+}
+
+// fill_vacated, a vector at a time: a removal fills as many places as it
+// removes elements, and at -O2 std::fill stores them one at a time.
+template <class Lanes, class T>
+[[gnu::always_inline]] inline T* fill_vector(T* kept, T* end) {
+  T* const last = end - 1;
+  const Lanes copies(*last);
+  T* place = kept;
+  for (; last - place >= Lanes::kLanes; place += Lanes::kLanes) copies.store(place);
+  std::fill(place, last, *last);
+  return kept;
+}
+
+template <class Lanes, Store kForm = Store::by_size, class T>
+[[gnu::always_inline]] inline T* remove_vector(T* begin, T* end, T item) {
+  T* const first = detail::find_vector<Lanes>(begin, end, item);
+  if (first == end) return end;
+  if constexpr (kForm == Store::by_size && detail::StoresKeptOnly<Lanes, T>) {
+    if (static_cast<std::size_t>(end - begin) * sizeof(T) >= kStoreKeptOnlyFromBytes) {
+      return detail::fill_vector<Lanes>(
+          detail::compact_vector<Lanes, Store::kept_lanes>(first + 1, end, first, item),
+          end);
+    }
+  }
+  return detail::fill_vector<Lanes>(
+      detail::compact_vector<Lanes, kForm>(first + 1, end, first, item), end);
+}
+
+// Four independent vector totals. Each lane wraps as sum_generic's unsigned
+// total does, so the lanes may be added in any order.
+template <class Lanes, class T>
+[[gnu::always_inline]] inline T sum_vector(const T* begin, const T* end) {
+  constexpr int kLanes = Lanes::kLanes;
+  using Total = detail::Unsigned<T>;
+  const T* const boundary = detail::block_boundary<Lanes>(begin, end);
+  // A signed total converts to its unsigned type modulo 2^N: the wrap wanted.
+  // NOLINTNEXTLINE(bugprone-signed-char-misuse)
+  Total total = static_cast<Total>(detail::sum_generic(begin, boundary));
+  begin = boundary;
+  Lanes a(T{});
+  Lanes b(T{});
+  Lanes c(T{});
+  Lanes d(T{});
+  for (; end - begin >= 4 * kLanes; begin += 4 * kLanes) {
+    a.add(begin);
+    b.add(begin + kLanes);
+    c.add(begin + 2 * kLanes);
+    d.add(begin + 3 * kLanes);
+  }
+  for (; end - begin >= kLanes; begin += kLanes) a.add(begin);
+  a.add(b);
+  c.add(d);
+  a.add(c);
+  for (const Total lane :
+       std::bit_cast<std::array<Total, static_cast<std::size_t>(kLanes)>>(a.vector)) {
+    total += lane;
+  }
+  return static_cast<T>(total + static_cast<Total>(detail::sum_generic(begin, end)));
+}
+
+// item in every place: what a lane set loads to have it in every lane.
+template <std::size_t Count, class T>
+constexpr std::array<T, Count> copies(T item) {
+  std::array<T, Count> all;
+  all.fill(item);
+  return all;
+}
+
+}  // namespace detail
+}  // namespace TAVIK_DETAIL_VERSION_NAMESPACE
+}  // namespace Tavik
+
+#endif  // TAVIK_DETAIL_SKELETON_H
