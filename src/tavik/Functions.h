@@ -112,7 +112,6 @@
 #include <cstddef>
 #include <iostream>
 #include <iterator>
-#include <memory>
 #include <ostream>
 #include <ranges>
 #include <type_traits>
@@ -271,7 +270,8 @@ template <Summable T>
 template <ContiguousIterator It>
 requires Summable<std::iter_value_t<It>>
 [[nodiscard]] constexpr std::iter_value_t<It> sum(It begin, It end) {
-  return Tavik::sum(std::to_address(begin), std::to_address(end));
+  const auto* const first = detail::address_of(begin, end);
+  return Tavik::sum(first, first + (end - begin));
 }
 
 template <ContiguousRange R>
@@ -309,8 +309,8 @@ requires Removable<T, U>
 template <ContiguousIterator It, class U = std::iter_value_t<It>>
 requires Removable<std::remove_reference_t<std::iter_reference_t<It>>, U>
 [[nodiscard]] constexpr It remove(It begin, It end, U item) {
-  const auto first = std::to_address(begin);
-  return begin + (Tavik::remove(first, std::to_address(end), std::move(item)) - first);
+  const auto first = detail::address_of(begin, end);
+  return begin + (Tavik::remove(first, first + (end - begin), std::move(item)) - first);
 }
 
 template <ContiguousRange R, class U = std::ranges::range_value_t<R>>

@@ -5,6 +5,7 @@
 #define TAVIK_DETAIL_LOOPS_H
 
 #include <algorithm>
+#include <span>
 
 namespace Tavik {
 inline namespace TAVIK_DETAIL_VERSION_NAMESPACE {
@@ -59,6 +60,15 @@ constexpr bool equals_item(U& item, T& element) {
   return static_cast<bool>(item == element);
 }
 #pragma GCC diagnostic pop
+
+// The address of the element at begin, even where begin is end: what
+// std::to_address gives, without <memory>, which costs every file that
+// includes the header more to compile than all of it (a span, not a
+// subrange, as clang 14 cannot compile libstdc++ 12's subrange).
+template <std::contiguous_iterator It>
+constexpr auto* address_of(It begin, It end) {
+  return std::span(begin, end).data();
+}
 
 // The one definition of what sum does.
 template <Summable T>
