@@ -40,8 +40,8 @@ set(examples_dir "${SOURCE_DIR}/examples")
 file(REMOVE_RECURSE "${WORK}")
 if(WAY STREQUAL "examples")
   run(${CMAKE_COMMAND} -S "${SOURCE_DIR}" -B "${WORK}/library" -G "${GENERATOR}"
-    "-DCMAKE_CXX_COMPILER=${CXX}" ${flags_as_built} -DBUILD_TESTING=OFF
-    -DTAVIK_BENCHMARKS=OFF)
+    "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_BUILD_TYPE=${CONFIG}" ${flags_as_built}
+    -DBUILD_TESTING=OFF -DTAVIK_BENCHMARKS=OFF)
   run(${CMAKE_COMMAND} --build "${WORK}/library" --config "${CONFIG}" --target tavik_functions)
   set(BINARY_DIR "${WORK}/library")
 endif()
