@@ -4,7 +4,8 @@
 #ifndef TAVIK_FUNCTIONS_H
 #define TAVIK_FUNCTIONS_H
 
-// The version: CMake, pkg-config and Meson read it from here.
+// The version: CMake and pkg-config read it from here; meson.build repeats
+// it and checks it against this.
 #define TAVIK_VERSION_MAJOR 1
 #define TAVIK_VERSION_MINOR 2
 #define TAVIK_VERSION_PATCH 0
