@@ -439,7 +439,7 @@ std::size_t erase(C&, U) {
                 "Tavik::erase needs a contiguous container with erase(first, last), "
                 "such as std::vector or std::basic_string; for std::list, std::deque "
                 "and others use std::erase");
-  return 0;
+  return detail::no_result<std::size_t>();
 }
 
 #define TAVIK_DETAIL_DISPLAY_NEEDS                                                \
