@@ -1,165 +1,72 @@
 // SPDX-License-Identifier: BSL-1.0
-// Generic range algorithms over contiguous arrays: total, in-place removal
-// and one-line display. They keep no state and allocate nothing.
+// <tavik/Functions.h>: totals, in-place removal and one-line display over
+// contiguous arrays, exact to the letter of their plain loops and fast for
+// every element type. docs/reference.md states each contract in full.
+//
+// namespace Tavik {
+//   // T{} plus every element, in order, in the element type.
+//   template <Summable T> constexpr T sum(const T* begin, const T* end);
+//   template <ContiguousIterator It> constexpr iter_value_t<It> sum(It begin, It end);
+//   template <ContiguousRange R> constexpr range value type sum(R&& range);
+//
+//   // Takes out every element e with item == e (remove) or pred(e) (remove_if),
+//   // keeps the rest in order, and returns the new end; every place past it
+//   // holds the range's original last element.
+//   template <class T, class U = T> requires Removable<T, U>
+//   constexpr T* remove(T* begin, T* end, U item);
+//   template <ContiguousIterator It, class U> constexpr It remove(It begin, It end, U
+//   item); template <ContiguousRange R, class U> constexpr iterator remove(R&& range, U
+//   item); template <class T, class Pred> requires RemovableIf<T, Pred> constexpr T*
+//   remove_if(T* begin, T* end, Pred pred); template <ContiguousIterator It, class Pred>
+//   constexpr It remove_if(It begin, It end, Pred pred); template <ContiguousRange R,
+//   class Pred> constexpr iterator remove_if(R&& range, Pred pred);
+//
+//   // std::erase and std::erase_if for a contiguous container with
+//   // erase(first, last): how many elements went.
+//   template <ContiguousRange C, class U> constexpr size erase(C& container, U item);
+//   template <ContiguousRange C, class Pred> constexpr size erase_if(C& container, Pred
+//   pred);
+//
+//   // The elements separated by ", ", then std::endl; to std::cout by default.
+//   template <Displayable It, sentinel_for<It> S> void display([std::ostream& out,] It
+//   begin, S end); template <DisplayableRange R> void display([std::ostream& out,] R&&
+//   range);
+//
+//   // The path sum over T, and remove over T with an item of type U, take on
+//   // this processor; remove_path<T>() is also remove_if's over T.
+//   enum class Path { plain, branchless, avx2, avx512, neon };
+//   std::ostream& operator<<(std::ostream& out, Path path);  // "plain", ...
+//   template <Summable T> Path sum_path() noexcept;
+//   template <class T, class U = T> Path remove_path() noexcept;
+//
+//   // The version that runs: the compiled library's, or the header's own.
+//   int version() noexcept;  // TAVIK_VERSION (<tavik/Version.h>), 10300 for 1.3.0
+// }
+//
+// sum, remove and remove_if, and the path queries, are [[nodiscard]]. The
+// switches, TAVIK_VECTOR_PATHS, TAVIK_AVX512_PATHS and TAVIK_COMPILED_KERNELS,
+// are read in detail/Config.h.
 #ifndef TAVIK_FUNCTIONS_H
 #define TAVIK_FUNCTIONS_H
 
-// The version: CMake and pkg-config read it from here; meson.build repeats
-// it and checks it against this.
-#define TAVIK_VERSION_MAJOR 1
-#define TAVIK_VERSION_MINOR 2
-#define TAVIK_VERSION_PATCH 0
-
-// A build that cannot use the header stops at one error that says why,
-// rather than at a page of them: everything past the checks is skipped.
-#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 202002L
-#error "tavik/Functions.h needs C++20 or later"
-#define TAVIK_DETAIL_STOP
-#endif
-
-// Vector paths, with GCC or Clang: AVX-512 and AVX2 on x86-64, chosen at run
-// time, and NEON on (little-endian) aarch64, which every such core has.
-// -DTAVIK_VECTOR_PATHS=0 compiles every one out (TAVIK_AVX2_PATHS is its
-// older name and must agree with it); -DTAVIK_AVX512_PATHS=0 the AVX-512 ones
-// alone. TAVIK_COMPILED_KERNELS=1, which the build system sets where it
-// links the compiled library, declares the vector kernels instead of
-// defining them. Each is always defined, to 0 or 1, so that -Wundef catches
-// a misspelt test of it.
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define TAVIK_DETAIL_X86_64 1
-#else
-#define TAVIK_DETAIL_X86_64 0
-#endif
-#if defined(__AARCH64EL__) && defined(__ARM_NEON) && \
-    (defined(__GNUC__) || defined(__clang__))
-#define TAVIK_DETAIL_AARCH64 1
-#else
-#define TAVIK_DETAIL_AARCH64 0
-#endif
-
-// A switch is 0 or 1 exactly. ON, yes or an empty value would read as 0 in
-// an #if and switch the paths off without a word, so each is checked by
-// pasting it onto a name that only 0 and 1 complete: those expand to two
-// arguments, and the second argument is then 1; anything else leaves one,
-// and 0 comes second. No undefined name reaches the #if, for -Wundef.
-#define TAVIK_DETAIL_BIT_0 ~, 1
-#define TAVIK_DETAIL_BIT_1 ~, 1
-#define TAVIK_DETAIL_IS_BIT(value) TAVIK_DETAIL_IS_BIT_PASTED(value)
-#define TAVIK_DETAIL_IS_BIT_PASTED(value) TAVIK_DETAIL_SECOND_OF(TAVIK_DETAIL_BIT_##value)
-#define TAVIK_DETAIL_SECOND_OF(...) \
-  TAVIK_DETAIL_EXPAND(TAVIK_DETAIL_SECOND(__VA_ARGS__, 0, ~))
-#define TAVIK_DETAIL_SECOND(first, second, ...) second
-// MSVC's traditional preprocessor passes __VA_ARGS__ on as one argument
-// unless it is expanded once more.
-#define TAVIK_DETAIL_EXPAND(tokens) tokens
-
-#if defined(TAVIK_DETAIL_STOP)
-#elif defined(TAVIK_VECTOR_PATHS) && !TAVIK_DETAIL_IS_BIT(TAVIK_VECTOR_PATHS)
-#error "TAVIK_VECTOR_PATHS must be 0 or 1"
-#define TAVIK_DETAIL_STOP
-#elif defined(TAVIK_AVX2_PATHS) && !TAVIK_DETAIL_IS_BIT(TAVIK_AVX2_PATHS)
-#error "TAVIK_AVX2_PATHS, the older name of TAVIK_VECTOR_PATHS, must be 0 or 1"
-#define TAVIK_DETAIL_STOP
-#elif defined(TAVIK_AVX512_PATHS) && !TAVIK_DETAIL_IS_BIT(TAVIK_AVX512_PATHS)
-#error "TAVIK_AVX512_PATHS must be 0 or 1"
-#define TAVIK_DETAIL_STOP
-#elif defined(TAVIK_COMPILED_KERNELS) && !TAVIK_DETAIL_IS_BIT(TAVIK_COMPILED_KERNELS)
-#error "TAVIK_COMPILED_KERNELS must be 0 or 1"
-#define TAVIK_DETAIL_STOP
-#endif
-
-#if !defined(TAVIK_DETAIL_STOP)
-#if !defined(TAVIK_VECTOR_PATHS) && defined(TAVIK_AVX2_PATHS)
-#define TAVIK_VECTOR_PATHS TAVIK_AVX2_PATHS
-#endif
-#if !defined(TAVIK_VECTOR_PATHS)
-#if TAVIK_DETAIL_X86_64 || TAVIK_DETAIL_AARCH64
-#define TAVIK_VECTOR_PATHS 1
-#else
-#define TAVIK_VECTOR_PATHS 0
-#endif
-#elif TAVIK_VECTOR_PATHS && !(TAVIK_DETAIL_X86_64 || TAVIK_DETAIL_AARCH64)
-#error \
-    "TAVIK_VECTOR_PATHS=1 (or TAVIK_AVX2_PATHS=1) needs x86-64 or aarch64, and GCC or Clang"
-#define TAVIK_DETAIL_STOP
-#endif
-
-#if !defined(TAVIK_AVX2_PATHS)
-#define TAVIK_AVX2_PATHS TAVIK_VECTOR_PATHS
-#elif TAVIK_AVX2_PATHS != TAVIK_VECTOR_PATHS
-#error "TAVIK_AVX2_PATHS, the older name of TAVIK_VECTOR_PATHS, contradicts it"
-#define TAVIK_DETAIL_STOP
-#endif
-
-#if !defined(TAVIK_AVX512_PATHS)
-#if TAVIK_VECTOR_PATHS && TAVIK_DETAIL_X86_64
-#define TAVIK_AVX512_PATHS 1
-#else
-#define TAVIK_AVX512_PATHS 0
-#endif
-#elif TAVIK_AVX512_PATHS && !(TAVIK_VECTOR_PATHS && TAVIK_DETAIL_X86_64)
-#error "TAVIK_AVX512_PATHS=1 needs the vector paths, on x86-64"
-#define TAVIK_DETAIL_STOP
-#endif
-
-#if !defined(TAVIK_COMPILED_KERNELS)
-#define TAVIK_COMPILED_KERNELS 0
-#endif
-#endif  // !TAVIK_DETAIL_STOP
+#include "detail/Config.h"
 
 #if !defined(TAVIK_DETAIL_STOP)
 
-#include <concepts>
-#include <cstddef>
 #include <iostream>
 #include <iterator>
 #include <ostream>
-#include <ranges>
 #include <type_traits>
 #include <utility>
 
-// Which vector paths this build has.
-#if TAVIK_VECTOR_PATHS && TAVIK_DETAIL_X86_64
-#define TAVIK_DETAIL_AVX2 1
-#else
-#define TAVIK_DETAIL_AVX2 0
-#endif
-#if TAVIK_VECTOR_PATHS && TAVIK_DETAIL_AARCH64
-#define TAVIK_DETAIL_NEON 1
-#else
-#define TAVIK_DETAIL_NEON 0
-#endif
-
-// Everything is in a namespace named after the version, so that a program
-// cannot mix a header and a compiled library of two versions: the link
-// fails, naming the kernel it misses.
-#define TAVIK_DETAIL_VERSION_NAMESPACE                                        \
-  TAVIK_DETAIL_VERSION_NAMESPACE_OF(TAVIK_VERSION_MAJOR, TAVIK_VERSION_MINOR, \
-                                    TAVIK_VERSION_PATCH)
-#define TAVIK_DETAIL_VERSION_NAMESPACE_OF(major, minor, patch) \
-  TAVIK_DETAIL_VERSION_PASTED(major, minor, patch)
-#define TAVIK_DETAIL_VERSION_PASTED(major, minor, patch) v##major##_##minor##_##patch
-
-// What the switches change, the choice of path, lives in a namespace named
-// after them too, so that files built with different switches and linked
-// into one program each keep their own paths, whatever the link order: the
-// templates instantiated under one setting are other functions to the
-// linker than those under another. The kernels themselves are the same
-// under every setting that has them.
-#if TAVIK_VECTOR_PATHS && TAVIK_AVX512_PATHS
-#define TAVIK_DETAIL_PATHS_NAMESPACE vector_paths_with_avx512
-#elif TAVIK_VECTOR_PATHS
-#define TAVIK_DETAIL_PATHS_NAMESPACE vector_paths
-#else
-#define TAVIK_DETAIL_PATHS_NAMESPACE no_vector_paths
-#endif
+// What the forms stand on, each on the one before: the requirements, the
+// plain loops, which define what sum, remove and remove_if do; the vector
+// kernels, declared (and, in the header-only form, defined); and the one
+// boundary that chooses between them.
+#include "detail/Dispatch.h"
 
 namespace Tavik {
-inline namespace TAVIK_DETAIL_VERSION_NAMESPACE {
-
-// The ways sum and remove can take: the plain loops, which define what they
-// do, remove's branchless loop, and the vector paths.
-enum class Path { plain, branchless, avx2, avx512, neon };
+inline namespace TAVIK_DETAIL_ABI_NAMESPACE {
 
 // Writes the enumerator's name: "plain", "avx512", ...
 inline std::ostream& operator<<(std::ostream& out, Path path) {
@@ -173,69 +80,16 @@ inline std::ostream& operator<<(std::ostream& out, Path path) {
   return out << "Path(" << static_cast<int>(path) << ")";
 }
 
-// remove leaves copies of the range's last element past its new end, which
-// a move-only type cannot give: elements are copied, never moved.
-template <class T>
-concept CopyableToFillTheTail = std::copyable<T>;  // so move-only types are refused
-
-// Volatile elements are refused too: the paths below read and write an
-// element more than once or several at a time, and C++20 deprecates volatile
-// parameters and results.
-template <class T>
-concept Element = !std::is_volatile_v<T> && CopyableToFillTheTail<T>;
-
-template <class T>
-concept Summable = Element<T> && std::default_initializable<T> &&
-    requires(const T& a, const T& b) {
-  { a + b } -> std::convertible_to<T>;
-};
-
-// As remove compares: item, its own copy of what the caller gave, on the left
-// of an element, the result read as a bool.
-template <class T, class U = T>
-concept Removable = Element<T> && requires(U& item, T& element) {
-  { item == element } -> std::convertible_to<bool>;
-};
-
-template <class It>
-concept Displayable = std::forward_iterator<It> && requires(It it, std::ostream& os) {
-  os << *it;
-};
-
-template <class R>
-concept DisplayableRange =
-    std::ranges::forward_range<R> && Displayable<std::ranges::iterator_t<R>>;
-
-// What the iterator and range forms of sum and remove accept: anything laid
-// out as an array, which they hand to the pointer forms. Pointers take those
-// forms directly.
-template <class It>
-concept ContiguousIterator = std::contiguous_iterator<It> && !std::is_pointer_v<It>;
-
-template <class R>
-concept ContiguousRange = std::ranges::contiguous_range<R> && std::ranges::sized_range<R>;
-
-}  // namespace TAVIK_DETAIL_VERSION_NAMESPACE
+}  // namespace TAVIK_DETAIL_ABI_NAMESPACE
 }  // namespace Tavik
 
-// What the forms below stand on, each on the one before: the plain loops,
-// which define what sum and remove do; the vector kernels, declared (and, in
-// the header-only form, defined); and the one boundary that chooses between
-// them.
-#include "detail/Loops.h"
-
-#include "detail/Kernels.h"
-
-#include "detail/Dispatch.h"
-
-namespace Tavik {
-inline namespace TAVIK_DETAIL_VERSION_NAMESPACE {
-inline namespace TAVIK_DETAIL_PATHS_NAMESPACE {
+TAVIK_DETAIL_BEGIN_NAMESPACE
 
 // The path that sum over T, and remove over T with an item of type U, take
 // on this processor at run time; constant evaluation takes the plain loops.
 // An integer item of another type takes the element type's own path (or
-// none, when no element can equal it).
+// none, when no element can equal it). remove_if over T takes the path of
+// remove_path<T>(), which answers for any element type, with == or without.
 template <Summable T>
 [[nodiscard]] Path sum_path() noexcept {
   if constexpr (detail::VectorInteger<T>) {
@@ -246,7 +100,8 @@ template <Summable T>
 }
 
 template <class T, class U = T>
-[[nodiscard]] Path remove_path() noexcept requires Removable<T, U> {
+[[nodiscard]] Path remove_path() noexcept requires Removable<T, U> ||
+    (std::same_as<T, U>&& Element<T>) {
   constexpr Path loop = std::is_trivially_copyable_v<T> ? Path::branchless : Path::plain;
   if constexpr (detail::OtherInteger<T, U>) {
     return Tavik::remove_path<T>();
@@ -276,8 +131,8 @@ requires Summable<std::iter_value_t<It>>
 }
 
 template <ContiguousRange R>
-requires Summable<std::ranges::range_value_t<R>>
-[[nodiscard]] constexpr std::ranges::range_value_t<R> sum(R&& range) {
+requires Summable<detail::ValueOf<R>>
+[[nodiscard]] constexpr detail::ValueOf<R> sum(R&& range) {
   const auto begin = std::ranges::begin(range);
   return Tavik::sum(begin, begin + std::ranges::ssize(range));
 }
@@ -314,25 +169,65 @@ requires Removable<std::remove_reference_t<std::iter_reference_t<It>>, U>
   return begin + (Tavik::remove(first, first + (end - begin), std::move(item)) - first);
 }
 
-template <ContiguousRange R, class U = std::ranges::range_value_t<R>>
-requires Removable<std::remove_reference_t<std::ranges::range_reference_t<R>>, U>
-[[nodiscard]] constexpr std::ranges::borrowed_iterator_t<R> remove(R&& range, U item) {
+template <ContiguousRange R, class U = detail::ValueOf<R>>
+requires Removable<std::remove_reference_t<detail::ReferenceOf<R>>, U>
+[[nodiscard]] constexpr detail::BorrowedIteratorOf<R> remove(R&& range, U item) {
   const auto begin = std::ranges::begin(range);
   return Tavik::remove(begin, begin + std::ranges::ssize(range), std::move(item));
 }
 
-// C++20's std::erase for a contiguous container with erase(first, last)
-// (std::vector, std::basic_string, ...): removes as remove does, erases the
-// places past the new end and returns how many elements went.
-template <ContiguousRange C, class U = std::ranges::range_value_t<C>>
-requires Removable<std::ranges::range_value_t<C>, U> &&
-    requires(C& container, std::ranges::iterator_t<C> at) {
-  container.erase(at, at);
+// As remove, taking out every element e for which pred(e) is true: pred is
+// called through std::invoke's rules, once for each element, in order from
+// the first, on the element where it stands (an lvalue, as std::remove_if
+// passes it), and its result is read as a bool. pred is the caller's object,
+// never copied between calls, so its state is what the plain loop shows it.
+// Should pred throw, the exception passes out, and the range holds at its
+// start, in order, the elements before that one that pred left; that one
+// and every element after it where they were; and in the places between,
+// copies of elements of the range.
+template <class T, class Pred>
+requires RemovableIf<T, Pred>
+[[nodiscard]] constexpr T* remove_if(T* begin, T* end, Pred pred) {
+  if (std::is_constant_evaluated()) return detail::remove_if_generic(begin, end, pred);
+  return detail::remove_if_on(Tavik::remove_path<T>(), begin, end, pred);
 }
-constexpr std::ranges::range_size_t<C> erase(C& container, U item) {
+
+template <ContiguousIterator It, class Pred>
+requires RemovableIf<std::remove_reference_t<std::iter_reference_t<It>>, Pred>
+[[nodiscard]] constexpr It remove_if(It begin, It end, Pred pred) {
+  const auto first = detail::address_of(begin, end);
+  return begin +
+         (Tavik::remove_if(first, first + (end - begin), std::move(pred)) - first);
+}
+
+template <ContiguousRange R, class Pred>
+requires RemovableIf<std::remove_reference_t<detail::ReferenceOf<R>>, Pred>
+[[nodiscard]] constexpr detail::BorrowedIteratorOf<R> remove_if(R&& range, Pred pred) {
+  const auto begin = std::ranges::begin(range);
+  return Tavik::remove_if(begin, begin + std::ranges::ssize(range), std::move(pred));
+}
+
+// C++20's std::erase and std::erase_if for a contiguous container with
+// erase(first, last) (std::vector, std::basic_string, ...): remove as remove
+// and remove_if do, erase the places past the new end and return how many
+// elements went. Should pred throw, nothing is erased.
+
+template <ErasableContainer C, class U = detail::ValueOf<C>>
+requires Removable<detail::ValueOf<C>, U>
+constexpr detail::SizeOf<C> erase(C& container, U item) {
   const auto kept = Tavik::remove(container, std::move(item));
   const auto end = std::ranges::end(container);
-  const auto erased = static_cast<std::ranges::range_size_t<C>>(end - kept);
+  const auto erased = static_cast<detail::SizeOf<C>>(end - kept);
+  container.erase(kept, end);
+  return erased;
+}
+
+template <ErasableContainer C, class Pred>
+requires RemovableIf<detail::ValueOf<C>, Pred>
+constexpr detail::SizeOf<C> erase_if(C& container, Pred pred) {
+  const auto kept = Tavik::remove_if(container, std::move(pred));
+  const auto end = std::ranges::end(container);
+  const auto erased = static_cast<detail::SizeOf<C>>(end - kept);
   container.erase(kept, end);
   return erased;
 }
@@ -364,112 +259,22 @@ void display(R&& range) {
   Tavik::display(std::cout, range);
 }
 
-// Calls that the forms above cannot take stop at one error that says what
-// is needed and what to use instead, rather than at a page of unsatisfied
-// constraints. Each returns what the form it stands for would, so that the
-// caller's use of the result adds no error of its own.
-}  // namespace TAVIK_DETAIL_PATHS_NAMESPACE
-
-namespace detail {
-
-template <class...>
-inline constexpr bool kNever = false;
-
-// Declared only: no call of it compiles, since its caller's does not.
-template <class T>
-T no_result();
-
-template <class It>
-concept NotContiguousIterator =
-    std::input_or_output_iterator<It> && !std::contiguous_iterator<It>;
-
-template <class R>
-concept NotContiguousRange = std::ranges::range<R> && !ContiguousRange<R>;
-
-template <class Out>
-concept Stream = std::is_convertible_v<Out, std::ostream&>;
-
-template <class It, class Sentinel>
-concept DisplayablePositions = Displayable<std::decay_t<It>> &&
-    std::sentinel_for<std::decay_t<Sentinel>, std::decay_t<It>>;
-
-}  // namespace detail
-
-inline namespace TAVIK_DETAIL_PATHS_NAMESPACE {
-
-template <detail::NotContiguousIterator It, class Sentinel>
-std::iter_value_t<It> sum(It, Sentinel) {
-  static_assert(detail::kNever<It>,
-                "Tavik::sum needs a contiguous range: pointers, or iterators of a "
-                "std::vector, std::array, std::string or std::span; for other ranges "
-                "use std::reduce or std::accumulate");
-  return detail::no_result<std::iter_value_t<It>>();
+// TAVIK_VERSION of the code that runs: in the compiled form the library's,
+// which a program may find newer than the header it was built with (a later
+// patch release); header-only, the header's.
+[[nodiscard]] inline int version() noexcept {
+#if TAVIK_COMPILED_KERNELS
+  return detail::library_version();
+#else
+  return TAVIK_VERSION;
+#endif
 }
 
-template <detail::NotContiguousRange R>
-std::ranges::range_value_t<R> sum(R&&) {
-  static_assert(detail::kNever<R>,
-                "Tavik::sum needs a contiguous range: a std::vector, std::array, "
-                "std::string, std::span or C array; for other ranges use std::reduce "
-                "or std::accumulate");
-  return detail::no_result<std::ranges::range_value_t<R>>();
-}
+TAVIK_DETAIL_END_NAMESPACE
 
-template <detail::NotContiguousIterator It, class Sentinel, class U>
-It remove(It, Sentinel, U) {
-  static_assert(detail::kNever<It>,
-                "Tavik::remove needs a contiguous range: pointers, or iterators of a "
-                "std::vector, std::array, std::string or std::span; for std::list, "
-                "std::deque and other ranges use std::remove or std::erase");
-  return detail::no_result<It>();
-}
-
-template <detail::NotContiguousRange R, class U>
-std::ranges::borrowed_iterator_t<R> remove(R&&, U) {
-  static_assert(detail::kNever<R>,
-                "Tavik::remove needs a contiguous range: a std::vector, std::array, "
-                "std::string, std::span or C array; for std::list, std::deque and "
-                "other ranges use std::remove or std::erase");
-  return detail::no_result<std::ranges::borrowed_iterator_t<R>>();
-}
-
-template <detail::NotContiguousRange C, class U>
-std::size_t erase(C&, U) {
-  static_assert(detail::kNever<C>,
-                "Tavik::erase needs a contiguous container with erase(first, last), "
-                "such as std::vector or std::basic_string; for std::list, std::deque "
-                "and others use std::erase");
-  return detail::no_result<std::size_t>();
-}
-
-#define TAVIK_DETAIL_DISPLAY_NEEDS                                                \
-  "Tavik::display needs a forward range, or a forward iterator and its end, "     \
-  "whose elements the stream's << writes, after an optional std::ostream; for a " \
-  "single-pass range, write the loop"
-
-template <class R>
-requires(!DisplayableRange<R>) void display(R&&) {
-  static_assert(detail::kNever<R>, TAVIK_DETAIL_DISPLAY_NEEDS);
-}
-
-template <class A, class B>
-requires(!detail::DisplayablePositions<A, B> &&
-         !(detail::Stream<A> && DisplayableRange<B>)) void display(A&&, B&&) {
-  static_assert(detail::kNever<A>, TAVIK_DETAIL_DISPLAY_NEEDS);
-}
-
-template <class Out, class It, class Sentinel>
-requires(!(detail::Stream<Out> &&
-           detail::DisplayablePositions<It, Sentinel>)) void display(Out&&, It&&,
-                                                                     Sentinel&&) {
-  static_assert(detail::kNever<Out>, TAVIK_DETAIL_DISPLAY_NEEDS);
-}
-
-#undef TAVIK_DETAIL_DISPLAY_NEEDS
-
-}  // namespace TAVIK_DETAIL_PATHS_NAMESPACE
-}  // namespace TAVIK_DETAIL_VERSION_NAMESPACE
-}  // namespace Tavik
+// Calls that the forms above cannot take, each stopped at one error that says
+// what is needed and what to use instead.
+#include "detail/Misuse.h"
 
 #endif  // !TAVIK_DETAIL_STOP
 #endif  // TAVIK_FUNCTIONS_H

@@ -7,9 +7,7 @@
 
 #include <immintrin.h>
 
-namespace Tavik {
-inline namespace TAVIK_DETAIL_VERSION_NAMESPACE {
-namespace detail {
+TAVIK_DETAIL_BEGIN_KERNELS
 
 // AVX2: 256-bit vectors. With no compress instruction, the kept lanes are
 // packed by table: 4- and 8-byte lanes by a permutation of the eight 4-byte
@@ -28,24 +26,24 @@ struct Avx2Lanes {
   TAVIK_DETAIL_AVX2_TARGET Mask equal(const T* block) const {
     const __m256i loaded = load(block);
     if constexpr (std::same_as<T, float>) {
-      return static_cast<Mask>(_mm256_movemask_ps(_mm256_cmp_ps(
+      return mask_of(_mm256_castps_si256(_mm256_cmp_ps(
           _mm256_castsi256_ps(loaded), _mm256_castsi256_ps(vector), _CMP_EQ_OQ)));
     } else if constexpr (std::same_as<T, double>) {
-      return static_cast<Mask>(_mm256_movemask_pd(_mm256_cmp_pd(
+      return mask_of(_mm256_castpd_si256(_mm256_cmp_pd(
           _mm256_castsi256_pd(loaded), _mm256_castsi256_pd(vector), _CMP_EQ_OQ)));
     } else if constexpr (sizeof(T) == 1) {
-      return static_cast<Mask>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(loaded, vector)));
+      return mask_of(_mm256_cmpeq_epi8(loaded, vector));
     } else if constexpr (sizeof(T) == 2) {
-      const __m256i equal = _mm256_cmpeq_epi16(loaded, vector);
-      return static_cast<Mask>(_mm_movemask_epi8(_mm_packs_epi16(
-          _mm256_castsi256_si128(equal), _mm256_extracti128_si256(equal, 1))));
+      return mask_of(_mm256_cmpeq_epi16(loaded, vector));
     } else if constexpr (sizeof(T) == 4) {
-      return static_cast<Mask>(
-          _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(loaded, vector))));
+      return mask_of(_mm256_cmpeq_epi32(loaded, vector));
     } else {
-      return static_cast<Mask>(
-          _mm256_movemask_pd(_mm256_castsi256_pd(_mm256_cmpeq_epi64(loaded, vector))));
+      return mask_of(_mm256_cmpeq_epi64(loaded, vector));
     }
+  }
+
+  TAVIK_DETAIL_AVX2_TARGET static Mask flagged(const FlagOf<T>* flags) {
+    return mask_of(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(flags)));
   }
 
   TAVIK_DETAIL_AVX2_TARGET static T* store_kept(T* to, const T* block, Mask keep) {
@@ -94,6 +92,20 @@ struct Avx2Lanes {
     }
   }
 
+  // lanes, each all ones or all zeros, as a Mask.
+  TAVIK_DETAIL_AVX2_TARGET static Mask mask_of(__m256i lanes) {
+    if constexpr (sizeof(T) == 1) {
+      return static_cast<Mask>(_mm256_movemask_epi8(lanes));
+    } else if constexpr (sizeof(T) == 2) {
+      return static_cast<Mask>(_mm_movemask_epi8(_mm_packs_epi16(
+          _mm256_castsi256_si128(lanes), _mm256_extracti128_si256(lanes, 1))));
+    } else if constexpr (sizeof(T) == 4) {
+      return static_cast<Mask>(_mm256_movemask_ps(_mm256_castsi256_ps(lanes)));
+    } else {
+      return static_cast<Mask>(_mm256_movemask_pd(_mm256_castsi256_pd(lanes)));
+    }
+  }
+
   TAVIK_DETAIL_AVX2_TARGET static __m256i add(__m256i a, __m256i b) {
     if constexpr (sizeof(T) == 1) {
       return _mm256_add_epi8(a, b);
@@ -123,21 +135,23 @@ struct Avx2Lanes {
 
 // The entry points, declared in Kernels.h: each compiles the skeleton for
 // its instruction set.
-template <VectorElement T>
+template <class T>
 TAVIK_DETAIL_AVX2_TARGET T* remove_avx2(T* begin, T* end, T item) {
   return detail::remove_vector<detail::Avx2Lanes<T>>(begin, end, item);
 }
 
-template <VectorInteger T>
+template <class T>
 TAVIK_DETAIL_AVX2_TARGET T sum_avx2(const T* begin, const T* end) {
   return detail::sum_vector<detail::Avx2Lanes<T>>(begin, end);
 }
 
-#undef TAVIK_AVX2
+template <class T>
+TAVIK_DETAIL_AVX2_TARGET T* remove_flagged_avx2(T* from, T* end, T* kept,
+                                                const FlagOf<T>* flags) {
+  return detail::remove_flagged_vector<detail::Avx2Lanes<T>>(from, end, kept, flags);
+}
 
-}  // namespace detail
-}  // namespace TAVIK_DETAIL_VERSION_NAMESPACE
-}  // namespace Tavik
+TAVIK_DETAIL_END_DETAIL
 
 #endif  // TAVIK_DETAIL_AVX2
 #endif  // TAVIK_DETAIL_AVX2_H

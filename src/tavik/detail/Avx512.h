@@ -7,9 +7,7 @@
 
 #include <immintrin.h>
 
-namespace Tavik {
-inline namespace TAVIK_DETAIL_VERSION_NAMESPACE {
-namespace detail {
+TAVIK_DETAIL_BEGIN_KERNELS
 
 // AVX-512: 512-bit vectors and a compress instruction for every width. The
 // kept lanes are compressed in a register, never in memory (compress to
@@ -25,10 +23,10 @@ struct Avx512Lanes {
   static constexpr Mask kAll = (Mask{1} << kLanes) - 1;
   __m512i vector;
 
-  TAVIK_DETAIL_AVX512_TARGET explicit Avx512Lanes(T item)
+  TAVIK_DETAIL_AVX512F_TARGET explicit Avx512Lanes(T item)
       : vector(load(detail::copies<kLanes>(item).data())) {}
 
-  TAVIK_DETAIL_AVX512_TARGET Mask equal(const T* block) const {
+  TAVIK_DETAIL_AVX512F_TARGET Mask equal(const T* block) const {
     const __m512i loaded = load(block);
     if constexpr (std::same_as<T, float>) {
       return _mm512_cmp_ps_mask(_mm512_castsi512_ps(loaded), _mm512_castsi512_ps(vector),
@@ -43,12 +41,22 @@ struct Avx512Lanes {
     }
   }
 
-  TAVIK_DETAIL_AVX512_TARGET static T* store_kept(T* to, const T* block, Mask keep) {
+  TAVIK_DETAIL_AVX512F_TARGET static Mask flagged(const FlagOf<T>* flags) {
+    const __m512i loaded = _mm512_loadu_si512(flags);
+    if constexpr (sizeof(T) == 4) {
+      return _mm512_test_epi32_mask(loaded, loaded);
+    } else {
+      return _mm512_test_epi64_mask(loaded, loaded);
+    }
+  }
+
+  TAVIK_DETAIL_AVX512F_TARGET static T* store_kept(T* to, const T* block, Mask keep) {
     _mm512_storeu_si512(to, compressed(block, keep));
     return to + std::popcount(keep);
   }
 
-  TAVIK_DETAIL_AVX512_TARGET static T* store_kept_only(T* to, const T* block, Mask keep) {
+  TAVIK_DETAIL_AVX512F_TARGET static T* store_kept_only(T* to, const T* block,
+                                                        Mask keep) {
     const int kept = std::popcount(keep);
     const Mask first = _bzhi_u32(kAll, static_cast<unsigned>(kept));
     if constexpr (sizeof(T) == 4) {
@@ -60,18 +68,18 @@ struct Avx512Lanes {
     return to + kept;
   }
 
-  TAVIK_DETAIL_AVX512_TARGET void store(T* to) const { _mm512_storeu_si512(to, vector); }
+  TAVIK_DETAIL_AVX512F_TARGET void store(T* to) const { _mm512_storeu_si512(to, vector); }
 
-  TAVIK_DETAIL_AVX512_TARGET void add(const T* block) {
+  TAVIK_DETAIL_AVX512F_TARGET void add(const T* block) {
     vector = add(vector, load(block));
   }
-  TAVIK_DETAIL_AVX512_TARGET void add(const Avx512Lanes& other) {
+  TAVIK_DETAIL_AVX512F_TARGET void add(const Avx512Lanes& other) {
     vector = add(vector, other.vector);
   }
 
  private:
   // As Avx2Lanes::load.
-  TAVIK_DETAIL_AVX512_TARGET static __m512i load(const T* block) {
+  TAVIK_DETAIL_AVX512F_TARGET static __m512i load(const T* block) {
     if constexpr (std::same_as<T, float>) {
       return _mm512_castps_si512(_mm512_loadu_ps(block));
     } else if constexpr (std::same_as<T, double>) {
@@ -81,7 +89,7 @@ struct Avx512Lanes {
     }
   }
 
-  TAVIK_DETAIL_AVX512_TARGET static __m512i add(__m512i a, __m512i b) {
+  TAVIK_DETAIL_AVX512F_TARGET static __m512i add(__m512i a, __m512i b) {
     if constexpr (sizeof(T) == 4) {
       return _mm512_add_epi32(a, b);
     } else {
@@ -89,7 +97,7 @@ struct Avx512Lanes {
     }
   }
 
-  TAVIK_DETAIL_AVX512_TARGET static __m512i compressed(const T* block, Mask keep) {
+  TAVIK_DETAIL_AVX512F_TARGET static __m512i compressed(const T* block, Mask keep) {
     const __m512i loaded = load(block);
     if constexpr (sizeof(T) == 4) {
       return _mm512_mask_compress_epi32(loaded, static_cast<__mmask16>(keep), loaded);
@@ -107,10 +115,10 @@ struct Avx512Lanes<T, true> {
   static constexpr Mask kAll = ~Mask{0};
   __m512i vector;
 
-  TAVIK_DETAIL_AVX512_NARROW_TARGET explicit Avx512Lanes(T item)
+  TAVIK_DETAIL_AVX512BW_TARGET explicit Avx512Lanes(T item)
       : vector(_mm512_loadu_si512(detail::copies<kLanes>(item).data())) {}
 
-  TAVIK_DETAIL_AVX512_NARROW_TARGET Mask equal(const T* block) const {
+  TAVIK_DETAIL_AVX512BW_TARGET Mask equal(const T* block) const {
     const __m512i loaded = _mm512_loadu_si512(block);
     if constexpr (sizeof(T) == 1) {
       return _mm512_cmpeq_epi8_mask(loaded, vector);
@@ -119,14 +127,22 @@ struct Avx512Lanes<T, true> {
     }
   }
 
-  TAVIK_DETAIL_AVX512_NARROW_TARGET static T* store_kept(T* to, const T* block,
-                                                         Mask keep) {
+  TAVIK_DETAIL_AVX512BW_TARGET static Mask flagged(const FlagOf<T>* flags) {
+    const __m512i loaded = _mm512_loadu_si512(flags);
+    if constexpr (sizeof(T) == 1) {
+      return _mm512_test_epi8_mask(loaded, loaded);
+    } else {
+      return _mm512_test_epi16_mask(loaded, loaded);
+    }
+  }
+
+  TAVIK_DETAIL_AVX512BW_TARGET static T* store_kept(T* to, const T* block, Mask keep) {
     _mm512_storeu_si512(to, compressed(block, keep));
     return to + std::popcount(keep);
   }
 
-  TAVIK_DETAIL_AVX512_NARROW_TARGET static T* store_kept_only(T* to, const T* block,
-                                                              Mask keep) {
+  TAVIK_DETAIL_AVX512BW_TARGET static T* store_kept_only(T* to, const T* block,
+                                                         Mask keep) {
     const int kept = std::popcount(keep);
     if constexpr (sizeof(T) == 1) {
       _mm512_mask_storeu_epi8(to, _bzhi_u64(kAll, static_cast<unsigned>(kept)),
@@ -138,19 +154,19 @@ struct Avx512Lanes<T, true> {
     return to + kept;
   }
 
-  TAVIK_DETAIL_AVX512_NARROW_TARGET void store(T* to) const {
+  TAVIK_DETAIL_AVX512BW_TARGET void store(T* to) const {
     _mm512_storeu_si512(to, vector);
   }
 
-  TAVIK_DETAIL_AVX512_NARROW_TARGET void add(const T* block) {
+  TAVIK_DETAIL_AVX512BW_TARGET void add(const T* block) {
     vector = add(vector, _mm512_loadu_si512(block));
   }
-  TAVIK_DETAIL_AVX512_NARROW_TARGET void add(const Avx512Lanes& other) {
+  TAVIK_DETAIL_AVX512BW_TARGET void add(const Avx512Lanes& other) {
     vector = add(vector, other.vector);
   }
 
  private:
-  TAVIK_DETAIL_AVX512_NARROW_TARGET static __m512i add(__m512i a, __m512i b) {
+  TAVIK_DETAIL_AVX512BW_TARGET static __m512i add(__m512i a, __m512i b) {
     if constexpr (sizeof(T) == 1) {
       return _mm512_add_epi8(a, b);
     } else {
@@ -159,7 +175,7 @@ struct Avx512Lanes<T, true> {
   }
 
   // As the wider lanes' compressed.
-  TAVIK_DETAIL_AVX512_NARROW_TARGET static __m512i compressed(const T* block, Mask keep) {
+  TAVIK_DETAIL_AVX512BW_TARGET static __m512i compressed(const T* block, Mask keep) {
     const __m512i loaded = _mm512_loadu_si512(block);
     if constexpr (sizeof(T) == 1) {
       return _mm512_mask_compress_epi8(loaded, keep, loaded);
@@ -171,36 +187,39 @@ struct Avx512Lanes<T, true> {
 
 // The entry points, declared in Kernels.h: each compiles the skeleton for
 // its instruction set.
-template <VectorElement T, Store kForm>
-TAVIK_DETAIL_AVX512_TARGET T* remove_avx512(T* begin, T* end,
-                                            T item) requires(sizeof(T) >= 4) {
+template <class T, Store kForm>
+TAVIK_DETAIL_AVX512F_TARGET T* remove_avx512f(T* begin, T* end, T item) {
   return detail::remove_vector<detail::Avx512Lanes<T>, kForm>(begin, end, item);
 }
 
-template <VectorElement T, Store kForm>
-TAVIK_DETAIL_AVX512_NARROW_TARGET T* remove_avx512(T* begin, T* end,
-                                                   T item) requires(sizeof(T) < 4) {
+template <class T, Store kForm>
+TAVIK_DETAIL_AVX512BW_TARGET T* remove_avx512bw(T* begin, T* end, T item) {
   return detail::remove_vector<detail::Avx512Lanes<T>, kForm>(begin, end, item);
 }
 
-template <VectorInteger T>
-TAVIK_DETAIL_AVX512_TARGET T sum_avx512(const T* begin,
-                                        const T* end) requires(sizeof(T) >= 4) {
+template <class T>
+TAVIK_DETAIL_AVX512F_TARGET T sum_avx512f(const T* begin, const T* end) {
   return detail::sum_vector<detail::Avx512Lanes<T>>(begin, end);
 }
 
-template <VectorInteger T>
-TAVIK_DETAIL_AVX512_NARROW_TARGET T sum_avx512(const T* begin,
-                                               const T* end) requires(sizeof(T) < 4) {
+template <class T>
+TAVIK_DETAIL_AVX512BW_TARGET T sum_avx512bw(const T* begin, const T* end) {
   return detail::sum_vector<detail::Avx512Lanes<T>>(begin, end);
 }
 
-#undef TAVIK_AVX512
-#undef TAVIK_AVX512_NARROW
+template <class T>
+TAVIK_DETAIL_AVX512F_TARGET T* remove_flagged_avx512f(T* from, T* end, T* kept,
+                                                      const FlagOf<T>* flags) {
+  return detail::remove_flagged_vector<detail::Avx512Lanes<T>>(from, end, kept, flags);
+}
 
-}  // namespace detail
-}  // namespace TAVIK_DETAIL_VERSION_NAMESPACE
-}  // namespace Tavik
+template <class T>
+TAVIK_DETAIL_AVX512BW_TARGET T* remove_flagged_avx512bw(T* from, T* end, T* kept,
+                                                        const FlagOf<T>* flags) {
+  return detail::remove_flagged_vector<detail::Avx512Lanes<T>>(from, end, kept, flags);
+}
+
+TAVIK_DETAIL_END_DETAIL
 
 #endif  // TAVIK_AVX512_PATHS
 #endif  // TAVIK_DETAIL_AVX512_H

@@ -4,14 +4,79 @@
 #ifndef TAVIK_DETAIL_DISPATCH_H
 #define TAVIK_DETAIL_DISPATCH_H
 
+#include <cstdint>
+
+#include "Kernels.h"
+
 namespace Tavik {
-inline namespace TAVIK_DETAIL_VERSION_NAMESPACE {
-namespace detail {
-inline namespace TAVIK_DETAIL_PATHS_NAMESPACE {
+inline namespace TAVIK_DETAIL_ABI_NAMESPACE {
+
+// The ways sum, remove and remove_if can take: the plain loops, which define
+// what they do, the branchless removal, and the vector paths.
+enum class Path { plain, branchless, avx2, avx512, neon };
+
+}  // namespace TAVIK_DETAIL_ABI_NAMESPACE
+}  // namespace Tavik
+
+TAVIK_DETAIL_BEGIN_DETAIL
+
+#if TAVIK_DETAIL_AVX2
+inline bool avx2_available() {
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+}
+#endif
+
+#if TAVIK_AVX512_PATHS
+// As the kernels' targets name them (Kernels.h).
+template <VectorElement T>
+bool avx512_available() {
+  const bool foundation = __builtin_cpu_supports("avx512f") &&
+                          __builtin_cpu_supports("bmi2") &&
+                          __builtin_cpu_supports("popcnt");
+  if constexpr (sizeof(T) >= 4) {
+    return foundation;
+  } else {
+    return foundation && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vbmi2");
+  }
+}
+#endif
+
+#if TAVIK_AVX512_PATHS
+// The AVX-512 kernels for T: AVX-512F's for 4- and 8-byte lanes, those that
+// also need BW and VBMI2 for narrower ones (Kernels.h).
+template <VectorElement T, Store kForm = Store::by_size>
+T* remove_avx512(T* begin, T* end, T item) {
+  if constexpr (sizeof(T) >= 4) {
+    return detail::remove_avx512f<T, kForm>(begin, end, item);
+  } else {
+    return detail::remove_avx512bw<T, kForm>(begin, end, item);
+  }
+}
+
+template <VectorInteger T>
+T sum_avx512(const T* begin, const T* end) {
+  if constexpr (sizeof(T) >= 4) {
+    return detail::sum_avx512f(begin, end);
+  } else {
+    return detail::sum_avx512bw(begin, end);
+  }
+}
+
+template <VectorElement T>
+T* remove_flagged_avx512(T* from, T* end, T* kept, const FlagOf<T>* flags) {
+  if constexpr (sizeof(T) >= 4) {
+    return detail::remove_flagged_avx512f(from, end, kept, flags);
+  } else {
+    return detail::remove_flagged_avx512bw(from, end, kept, flags);
+  }
+}
+#endif
 
 // The one test that chooses a vector path for T, or otherwise where this
-// processor or build has none: sum and remove take the path it names, and
-// sum_path and remove_path report it, so the report and the call agree.
+// processor or build has none: sum, remove and remove_if take the path it
+// names, and sum_path and remove_path report it, so the report and the call
+// agree.
 template <VectorElement T>
 Path vector_path(Path otherwise) noexcept {
 #if TAVIK_AVX512_PATHS
@@ -28,8 +93,8 @@ Path vector_path(Path otherwise) noexcept {
 #endif
 }
 
-// sum and remove on the path that path names. The if constexpr only keeps
-// out what cannot compile for T; path alone decides.
+// sum, remove and remove_if on the path that path names. The if constexpr
+// only keeps out what cannot compile for T; path alone decides.
 template <Summable T>
 T sum_on(Path path, const T* begin, const T* end) {
   if constexpr (VectorInteger<T>) {
@@ -67,9 +132,90 @@ T* remove_on(Path path, T* begin, T* end, U item) requires Removable<T, U> {
   return detail::remove_generic(begin, end, std::move(item));
 }
 
-}  // namespace TAVIK_DETAIL_PATHS_NAMESPACE
-}  // namespace detail
-}  // namespace TAVIK_DETAIL_VERSION_NAMESPACE
-}  // namespace Tavik
+#if TAVIK_VECTOR_PATHS
+
+// The kernel's remove_flagged (Kernels.h) on a vector path.
+template <VectorElement T>
+T* remove_flagged_on(Path path, T* from, T* end, T* kept, const FlagOf<T>* flags) {
+#if TAVIK_AVX512_PATHS
+  if (path == Path::avx512) return detail::remove_flagged_avx512(from, end, kept, flags);
+#endif
+#if TAVIK_DETAIL_AVX2
+  static_cast<void>(path);
+  return detail::remove_flagged_avx2(from, end, kept, flags);
+#else
+  static_cast<void>(path);
+  return detail::remove_flagged_neon(from, end, kept, flags);
+#endif
+}
+
+// The caller's elements in blocks of this many, which start 64 bytes apart
+// after the first, so that the kernels' vectors start on their boundaries.
+inline constexpr std::ptrdiff_t kFlaggedBlock = 256;
+
+// remove_if on a vector path. Here, in the caller's file and with its
+// flags, pred answers for a block of elements at a time, in order, into
+// flags on the stack; the kernel then takes the block by its flags. Should
+// pred throw, the kernel first takes the elements it has answered for, so
+// that the range is left as the plain loop leaves it, except in the places
+// past the kept elements and before the one pred threw on.
+template <VectorElement T, class Pred>
+T* remove_if_by_flags(Path path, T* begin, T* end, Pred& pred) {
+  using Flag = FlagOf<T>;
+  alignas(64) Flag flags[kFlaggedBlock];
+  const auto answer = [&](T* from, std::ptrdiff_t count, std::ptrdiff_t& answered) {
+    for (; answered < count; ++answered) {
+      flags[answered] =
+          detail::satisfies(pred, from[answered]) ? static_cast<Flag>(~Flag{0}) : Flag{0};
+    }
+  };
+  T* kept = nullptr;  // until something matches
+  constexpr std::uintptr_t kBlockBytes = 64;
+  const std::uintptr_t past_boundary =
+      reinterpret_cast<std::uintptr_t>(begin) % kBlockBytes;
+  std::ptrdiff_t count =
+      kFlaggedBlock - static_cast<std::ptrdiff_t>(past_boundary / sizeof(T));
+  for (T* from = begin; from != end; from += count, count = kFlaggedBlock) {
+    std::ptrdiff_t answered = 0;
+    if (end - from < count) count = end - from;
+#if defined(__cpp_exceptions) || defined(__EXCEPTIONS)
+    if constexpr (!std::is_nothrow_invocable_v<Pred&, T&>) {
+      try {
+        answer(from, count, answered);
+      } catch (...) {
+        if (answered != 0) {
+          kept = detail::remove_flagged_on(path, from, from + answered, kept, flags);
+        }
+        throw;
+      }
+    } else {
+      answer(from, count, answered);
+    }
+#else
+    answer(from, count, answered);
+#endif
+    kept = detail::remove_flagged_on(path, from, from + count, kept, flags);
+  }
+  return kept == nullptr ? end : detail::fill_vacated(kept, end);
+}
+
+#endif  // TAVIK_VECTOR_PATHS
+
+template <class T, class Pred>
+T* remove_if_on(Path path, T* begin, T* end, Pred& pred) requires RemovableIf<T, Pred> {
+#if TAVIK_VECTOR_PATHS
+  if constexpr (VectorElement<T>) {
+    if (path == Path::avx512 || path == Path::avx2 || path == Path::neon) {
+      return detail::remove_if_by_flags(path, begin, end, pred);
+    }
+  }
+#endif
+  if constexpr (std::is_trivially_copyable_v<T>) {
+    if (path == Path::branchless) return detail::remove_if_branchless(begin, end, pred);
+  }
+  return detail::remove_if_generic(begin, end, pred);
+}
+
+TAVIK_DETAIL_END_DETAIL
 
 #endif  // TAVIK_DETAIL_DISPATCH_H

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: BSL-1.0
-// The plain loops, which define what sum and remove do, and the branchless
-// removal; part of <tavik/Functions.h>.
+// The plain loops, which define what sum, remove and remove_if do, and the
+// branchless removal; part of <tavik/Functions.h>.
 #ifndef TAVIK_DETAIL_LOOPS_H
 #define TAVIK_DETAIL_LOOPS_H
 
 #include <algorithm>
 #include <span>
 
-namespace Tavik {
-inline namespace TAVIK_DETAIL_VERSION_NAMESPACE {
-namespace detail {
+#include "Concepts.h"
+
+TAVIK_DETAIL_BEGIN_DETAIL
 
 // Integers are added in the unsigned type of their width, which wraps where
 // the element type could overflow, so that the total is exact whenever it fits.
@@ -61,6 +61,64 @@ constexpr bool equals_item(U& item, T& element) {
 }
 #pragma GCC diagnostic pop
 
+template <class Member>
+struct ClassOfMember;
+template <class Member, class Class>
+struct ClassOfMember<Member Class::*> {
+  using type = Class;
+};
+
+// The one place where remove_if asks: pred(element) as std::invoke calls it,
+// the result read as a bool. <functional>, which declares std::invoke, made
+// a user's file take a fifth longer to compile (g++ 12), so its rules for
+// one argument are written here. A member pointer reaches the element, what
+// it points to, or, for a std::reference_wrapper, what that refers to: the
+// only case of the three where the element has neither the member's class
+// nor a unary *.
+template <class Pred, class T>
+constexpr bool satisfies(Pred& pred, T& element) {
+  if constexpr (std::is_member_pointer_v<Pred>) {
+    using Class = typename ClassOfMember<Pred>::type;
+    auto&& object = [&]() -> decltype(auto) {
+      if constexpr (std::is_base_of_v<Class, std::remove_cv_t<T>>) {
+        return (element);
+      } else if constexpr (requires { *element; }) {
+        return (*element);
+      } else {
+        return (element.get());
+      }
+    }();
+    if constexpr (std::is_member_function_pointer_v<Pred>) {
+      return static_cast<bool>((object.*pred)());
+    } else {
+      return static_cast<bool>(object.*pred);
+    }
+  } else {
+    return static_cast<bool>(pred(element));
+  }
+}
+
+// What takes an element out: item == element for remove, pred(element) for
+// remove_if. The loops below ask it once for each element, in order, on the
+// element where it stands.
+template <class U>
+struct EqualTo {
+  U& item;
+  template <class T>
+  constexpr bool operator()(T& element) const {
+    return detail::equals_item(item, element);
+  }
+};
+
+template <class Pred>
+struct Satisfies {
+  Pred& pred;
+  template <class T>
+  constexpr bool operator()(T& element) const {
+    return detail::satisfies(pred, element);
+  }
+};
+
 // The address of the element at begin, even where begin is end: what
 // std::to_address gives, without <memory>, which made a user's file take
 // 1.07-1.08 times as long to compile with g++ 12 (bench/compile-cost.sh's
@@ -87,12 +145,12 @@ constexpr T sum_generic(const T* begin, const T* end) {
   }
 }
 
-// The first place in [begin, end) that equals item, or end. Reads only.
-template <class T, class U>
-requires Removable<T, U>
-constexpr T* find_generic(T* begin, T* end, U& item) {
+// The first place in [begin, end) whose element removes takes, or end.
+// Reads only.
+template <class T, class Removes>
+constexpr T* find_generic(T* begin, T* end, const Removes& removes) {
   for (; begin != end; ++begin) {
-    if (detail::equals_item(item, *begin)) break;
+    if (removes(*begin)) break;
   }
   return begin;
 }
@@ -105,18 +163,19 @@ constexpr T* fill_vacated(T* kept, T* end) {
   return kept;
 }
 
-// The one definition of what remove does; the faster paths below must leave
-// exactly the same array, return the same end and store nowhere else: nothing
-// before the first match, nothing at the last place, nothing if nothing
-// matches.
-template <class T, class U = T>
-requires Removable<T, U>
-constexpr T* remove_generic(T* begin, T* end, U item) {
-  T* const first = detail::find_generic(begin, end, item);
+// The one definition of what remove and remove_if do; the faster paths below
+// must leave exactly the same array, return the same end and store nowhere
+// else: nothing before the first match, nothing at the last place, nothing
+// if nothing matches. Should removes throw, the elements before the one it
+// threw on that it kept are at the range's start, in order, and every place
+// from there on holds what it held before the call.
+template <Element T, class Removes>
+constexpr T* remove_where(T* begin, T* end, Removes removes) {
+  T* const first = detail::find_generic(begin, end, removes);
   if (first == end) return end;
   T* kept = first;
   for (T* p = first + 1; p != end; ++p) {
-    if (detail::equals_item(item, *p)) continue;
+    if (removes(*p)) continue;
     // Copies, not moves: the last element must survive for the fill.
     *kept = *p;
     ++kept;
@@ -124,29 +183,52 @@ constexpr T* remove_generic(T* begin, T* end, U item) {
   return detail::fill_vacated(kept, end);
 }
 
-// Copies the elements of [from, end) that differ from item to kept onwards
-// and returns the end of what it kept. Stores every element and advances past
+template <class T, class U = T>
+requires Removable<T, U>
+constexpr T* remove_generic(T* begin, T* end, U item) {
+  return detail::remove_where(begin, end, EqualTo<U>{item});
+}
+
+template <class T, class Pred>
+requires RemovableIf<T, Pred>
+constexpr T* remove_if_generic(T* begin, T* end, Pred& pred) {
+  return detail::remove_where(begin, end, Satisfies<Pred>{pred});
+}
+
+// Copies the elements of [from, end) that removes leaves to kept onwards and
+// returns the end of what it kept. Stores every element and advances past
 // the kept ones only, so the loop has no branch to mispredict when matches
 // are frequent and irregular; kept must lie before from, so every store lands
 // in [kept, end - 1).
-template <class T, class U>
-requires Removable<T, U>
-constexpr T* compact_branchless(T* from, T* end, T* kept, U& item) {
+template <class T, class Removes>
+constexpr T* compact_branchless(T* from, T* end, T* kept, const Removes& removes) {
   for (; from != end; ++from) {
-    const bool match = detail::equals_item(item, *from);
+    const bool match = removes(*from);
     *kept = *from;
     kept += !match;
   }
   return kept;
 }
 
+template <class T, class Removes>
+requires std::is_trivially_copyable_v<T>
+constexpr T* remove_branchless_where(T* begin, T* end, Removes removes) {
+  T* const first = detail::find_generic(begin, end, removes);
+  if (first == end) return end;
+  return detail::fill_vacated(detail::compact_branchless(first + 1, end, first, removes),
+                              end);
+}
+
 template <class T, class U = T>
 requires Removable<T, U> && std::is_trivially_copyable_v<T>
 constexpr T* remove_branchless(T* begin, T* end, U item) {
-  T* const first = detail::find_generic(begin, end, item);
-  if (first == end) return end;
-  return detail::fill_vacated(detail::compact_branchless(first + 1, end, first, item),
-                              end);
+  return detail::remove_branchless_where(begin, end, EqualTo<U>{item});
+}
+
+template <class T, class Pred>
+requires RemovableIf<T, Pred> && std::is_trivially_copyable_v<T>
+constexpr T* remove_if_branchless(T* begin, T* end, Pred& pred) {
+  return detail::remove_branchless_where(begin, end, Satisfies<Pred>{pred});
 }
 
 // Integers compare after the usual arithmetic conversions, which give every
@@ -173,8 +255,6 @@ concept VectorElement = (WrappingInteger<T> && (sizeof(T) == 1 || sizeof(T) == 2
 template <class T>
 concept VectorInteger = WrappingInteger<T> && VectorElement<T>;
 
-}  // namespace detail
-}  // namespace TAVIK_DETAIL_VERSION_NAMESPACE
-}  // namespace Tavik
+TAVIK_DETAIL_END_DETAIL
 
 #endif  // TAVIK_DETAIL_LOOPS_H

@@ -7,9 +7,7 @@
 
 #include <arm_neon.h>
 
-namespace Tavik {
-inline namespace TAVIK_DETAIL_VERSION_NAMESPACE {
-namespace detail {
+TAVIK_DETAIL_BEGIN_KERNELS
 
 // NEON: 128-bit vectors. With no mask instruction, equal weighs each lane of
 // the compare by its bit and adds across; with no compress, the kept lanes
@@ -44,6 +42,10 @@ struct NeonLanes {
       return mask(vreinterpretq_u8_u64(
           vceqq_u64(vreinterpretq_u64_u8(loaded), vreinterpretq_u64_u8(vector))));
     }
+  }
+
+  static Mask flagged(const FlagOf<T>* flags) {
+    return mask(vld1q_u8(reinterpret_cast<const std::uint8_t*>(flags)));
   }
 
   static T* store_kept(T* to, const T* block, Mask keep) {
@@ -125,19 +127,22 @@ struct NeonLanes {
 };
 
 // The entry points, declared in Kernels.h.
-template <VectorElement T>
+template <class T>
 T* remove_neon(T* begin, T* end, T item) {
   return detail::remove_vector<detail::NeonLanes<T>>(begin, end, item);
 }
 
-template <VectorInteger T>
+template <class T>
 T sum_neon(const T* begin, const T* end) {
   return detail::sum_vector<detail::NeonLanes<T>>(begin, end);
 }
 
-}  // namespace detail
-}  // namespace TAVIK_DETAIL_VERSION_NAMESPACE
-}  // namespace Tavik
+template <class T>
+T* remove_flagged_neon(T* from, T* end, T* kept, const FlagOf<T>* flags) {
+  return detail::remove_flagged_vector<detail::NeonLanes<T>>(from, end, kept, flags);
+}
+
+TAVIK_DETAIL_END_DETAIL
 
 #endif  // TAVIK_DETAIL_NEON
 #endif  // TAVIK_DETAIL_NEON_H

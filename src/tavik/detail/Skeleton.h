@@ -10,9 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace Tavik {
-inline namespace TAVIK_DETAIL_VERSION_NAMESPACE {
-namespace detail {
+TAVIK_DETAIL_BEGIN_KERNELS
 
 // For each mask of Lanes lanes to keep, the indices of the kept lanes' Parts
 // parts (bytes for a byte shuffle, 4-byte words for a word permutation),
@@ -41,6 +39,8 @@ inline constexpr auto kPackParts = [] {
 //   equal(block)                a Mask with a bit for each element of the
 //                               block that equals the item, lane 0 lowest;
 //                               kAll has every lane's bit
+//   flagged(flags)              a Mask with a bit for each of the kLanes
+//                               flags at flags that is set (FlagOf<T>)
 //   store_kept(to, block, keep) the block's elements whose bits keep sets,
 //                               packed to the bottom and stored at to; stores
 //                               only in [to, to + kLanes), the places past
@@ -75,28 +75,57 @@ template <class Lanes, class T>
   return p + (std::min)(static_cast<std::ptrdiff_t>(short_by / sizeof(T)), end - p);
 }
 
-// find_generic, four blocks to a test while nothing matches.
+// What the paths take out of a range, as find and compact ask it: of a
+// block, a Mask of the lanes to take (matches); of one element, whether to
+// take it (the call, for the scalar head and tail).
+//   ByItem   the elements that equal the item, for remove
+//   ByFlags  the elements whose flag is set, flags[i] standing for base[i],
+//            for remove_if
 template <class Lanes, class T>
-[[gnu::always_inline]] inline T* find_vector(T* begin, T* end, T& item) {
+struct ByItem {
+  T& item;
+  Lanes wanted;
+  [[gnu::always_inline]] auto matches(const T* block) const {
+    return wanted.equal(block);
+  }
+  [[gnu::always_inline]] bool operator()(T& element) const {
+    return detail::equals_item(item, element);
+  }
+};
+
+template <class Lanes, class T>
+struct ByFlags {
+  const T* base;
+  const FlagOf<T>* flags;
+  [[gnu::always_inline]] auto matches(const T* block) const {
+    return Lanes::flagged(flags + (block - base));
+  }
+  [[gnu::always_inline]] bool operator()(T& element) const {
+    return flags[&element - base] != 0;
+  }
+};
+
+// find_generic, four blocks to a test while nothing matches.
+template <class Lanes, class T, class Selector>
+[[gnu::always_inline]] inline T* find_vector(T* begin, T* end, const Selector& take) {
   constexpr int kLanes = Lanes::kLanes;
   T* const boundary = detail::block_boundary<Lanes>(begin, end);
-  if (T* const found = detail::find_generic(begin, boundary, item); found != boundary) {
+  if (T* const found = detail::find_generic(begin, boundary, take); found != boundary) {
     return found;
   }
   begin = boundary;
-  const Lanes wanted(item);
   for (; end - begin >= 4 * kLanes; begin += 4 * kLanes) {
-    if ((wanted.equal(begin) | wanted.equal(begin + kLanes) |
-         wanted.equal(begin + 2 * kLanes) | wanted.equal(begin + 3 * kLanes)) != 0) {
+    if ((take.matches(begin) | take.matches(begin + kLanes) |
+         take.matches(begin + 2 * kLanes) | take.matches(begin + 3 * kLanes)) != 0) {
       break;
     }
   }
   for (; end - begin >= kLanes; begin += kLanes) {
-    if (const auto matches = wanted.equal(begin); matches != 0) {
+    if (const auto matches = take.matches(begin); matches != 0) {
       return begin + std::countr_zero(matches);
     }
   }
-  return detail::find_generic(begin, end, item);
+  return detail::find_generic(begin, end, take);
 }
 
 template <class Lanes, class T>
@@ -116,20 +145,20 @@ inline constexpr std::size_t kStoreKeptOnlyFromBytes = std::size_t{32} << 20;
 // compact_branchless, a block at a time. As kept lies before from, a store
 // reaches at most from + kLanes - 2 < end - 1; the places past the kept ones
 // are overwritten by later stores or the fill.
-template <class Lanes, Store kForm, class T>
-[[gnu::always_inline]] inline T* compact_vector(T* from, T* end, T* kept, T& item) {
+template <class Lanes, Store kForm, class T, class Selector>
+[[gnu::always_inline]] inline T* compact_vector(T* from, T* end, T* kept,
+                                                const Selector& take) {
   T* const boundary = detail::block_boundary<Lanes>(from, end);
-  kept = detail::compact_branchless(from, boundary, kept, item);
-  const Lanes wanted(item);
+  kept = detail::compact_branchless(from, boundary, kept, take);
   for (from = boundary; end - from >= Lanes::kLanes; from += Lanes::kLanes) {
-    const auto keep = ~wanted.equal(from) & Lanes::kAll;
+    const auto keep = ~take.matches(from) & Lanes::kAll;
     if constexpr (kForm == Store::kept_lanes) {
       kept = Lanes::store_kept_only(kept, from, keep);
     } else {
       kept = Lanes::store_kept(kept, from, keep);
     }
   }
-  return detail::compact_branchless(from, end, kept, item);
+  return detail::compact_branchless(from, end, kept, take);
 }
 
 // fill_vacated, a vector at a time: a removal fills as many places as it
@@ -146,17 +175,31 @@ template <class Lanes, class T>
 
 template <class Lanes, Store kForm = Store::by_size, class T>
 [[gnu::always_inline]] inline T* remove_vector(T* begin, T* end, T item) {
-  T* const first = detail::find_vector<Lanes>(begin, end, item);
+  const ByItem<Lanes, T> take{item, Lanes(item)};
+  T* const first = detail::find_vector<Lanes>(begin, end, take);
   if (first == end) return end;
   if constexpr (kForm == Store::by_size && detail::StoresKeptOnly<Lanes, T>) {
     if (static_cast<std::size_t>(end - begin) * sizeof(T) >= kStoreKeptOnlyFromBytes) {
       return detail::fill_vector<Lanes>(
-          detail::compact_vector<Lanes, Store::kept_lanes>(first + 1, end, first, item),
+          detail::compact_vector<Lanes, Store::kept_lanes>(first + 1, end, first, take),
           end);
     }
   }
   return detail::fill_vector<Lanes>(
-      detail::compact_vector<Lanes, kForm>(first + 1, end, first, item), end);
+      detail::compact_vector<Lanes, kForm>(first + 1, end, first, take), end);
+}
+
+// The kernels' remove_flagged (Kernels.h), over one block of the caller's.
+template <class Lanes, class T>
+[[gnu::always_inline]] inline T* remove_flagged_vector(T* from, T* end, T* kept,
+                                                       const FlagOf<T>* flags) {
+  const ByFlags<Lanes, T> take{from, flags};
+  if (kept == nullptr) {
+    kept = detail::find_vector<Lanes>(from, end, take);
+    if (kept == end) return nullptr;
+    from = kept + 1;
+  }
+  return detail::compact_vector<Lanes, Store::whole_vector>(from, end, kept, take);
 }
 
 // Four independent vector totals. Each lane wraps as sum_generic's unsigned
@@ -199,8 +242,6 @@ constexpr std::array<T, Count> copies(T item) {
   return all;
 }
 
-}  // namespace detail
-}  // namespace TAVIK_DETAIL_VERSION_NAMESPACE
-}  // namespace Tavik
+TAVIK_DETAIL_END_DETAIL
 
 #endif  // TAVIK_DETAIL_SKELETON_H
