@@ -397,7 +397,66 @@ void RegisterSum(const std::string& type) {
   }
 }
 
+// Removal by predicate, against std::remove_if, over the driver's values
+// from -10 to 10 as T: x < 0 takes 10 of the 21 values (48%), x > 9 one
+// (5%), x > 10 none. The predicates are plain C++, as a user writes them.
+struct Negative {
+  template <class T>
+  bool operator()(T x) const {
+    return x < T(0);
+  }
+};
+struct Ten {
+  template <class T>
+  bool operator()(T x) const {
+    return x > T(9);
+  }
+};
+struct Never {
+  template <class T>
+  bool operator()(T x) const {
+    return x > T(10);
+  }
+};
+
+template <class T, class Pred>
+void BM_RemoveIf(benchmark::State& state, bool tavik) {
+  const auto size = static_cast<std::size_t>(state.range(0));
+  const std::vector<int>& values = RandomValues(size);
+  const std::vector<T> source(values.begin(),
+                              values.begin() + static_cast<std::ptrdiff_t>(size));
+  std::vector<T> work(size);
+  TimeOnFreshCopies(state, source, work, [&] {
+    T* const begin = work.data();
+    benchmark::DoNotOptimize(tavik ? Tavik::remove_if(begin, begin + size, Pred{})
+                                   : std::remove_if(begin, begin + size, Pred{}));
+  });
+}
+
+template <class T, class Pred>
+void RegisterRemoveIf(const std::string& type, const std::string& predicate) {
+  for (const bool tavik : {true, false}) {
+    std::string name = "BM_RemoveIf/" + type;
+    name.append("/").append(predicate).append(tavik ? "/Tavik" : "/Std");
+    benchmark::RegisterBenchmark(name.c_str(), BM_RemoveIf<T, Pred>, tavik)
+        ->Arg(1 << 16)
+        ->Arg(1 << 20)
+        ->Arg(kScenarioSize)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseManualTime();
+  }
+}
+
 [[maybe_unused]] const bool kTypesRegistered = [] {
+  RegisterRemoveIf<int, Negative>("int32", "48%");
+  RegisterRemoveIf<int, Ten>("int32", "5%");
+  RegisterRemoveIf<int, Never>("int32", "none");
+  RegisterRemoveIf<std::int8_t, Negative>("int8", "48%");
+  RegisterRemoveIf<std::uint8_t, Ten>("uint8", "5%");
+  RegisterRemoveIf<std::int16_t, Negative>("int16", "48%");
+  RegisterRemoveIf<std::int64_t, Negative>("int64", "48%");
+  RegisterRemoveIf<float, Negative>("float", "48%");
+  RegisterRemoveIf<double, Negative>("double", "48%");
   RegisterGrid<std::int8_t>("int8");
   RegisterGrid<std::uint8_t>("uint8");
   RegisterGrid<std::int16_t>("int16");

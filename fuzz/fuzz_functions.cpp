@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSL-1.0
-// Differential fuzzer: every way Tavik::remove, Tavik::sum and Tavik::display
-// can take is run on the same input as a plain model, and any difference in a
-// result or in the whole array stops the run.
+// Differential fuzzer: every way Tavik::remove, Tavik::remove_if, Tavik::sum
+// and Tavik::display can take is run on the same input as a plain model, and
+// any difference in a result or in the whole array stops the run.
 //
 // Input: one byte choosing the function (bits 0-1), how elements are read
 // (bit 2: one signed byte each, converted, so that matches are frequent, or
@@ -77,25 +77,40 @@ int* LongLongItem(int* begin, int* end, int item) {
   return Tavik::remove(begin, end, static_cast<long long>(item));
 }
 
+// remove_if on one path with the predicate item == e, which must leave what
+// remove leaves.
+template <class T, Tavik::Path kPath>
+T* RemoveIfOn(T* begin, T* end, T item) {
+  auto equal = [item](T& element) { return item == element; };
+  return Tavik::detail::remove_if_on(kPath, begin, end, equal);
+}
+
 template <class T>
 void FuzzRemove(const std::vector<T>& input, T item) {
   std::vector<T> expected = input;
   const auto expected_end =
       ShiftingRemove(expected.data(), expected.data() + expected.size(), item) -
       expected.data();
-  std::vector<RemovePath<T>> paths = {&Public<T>, &Tavik::detail::remove_generic<T>,
-                                      &Tavik::detail::remove_branchless<T>};
+  using Tavik::Path;
+  std::vector<RemovePath<T>> paths = {
+      &Public<T>, &Tavik::detail::remove_generic<T>, &Tavik::detail::remove_branchless<T>,
+      &RemoveIfOn<T, Path::plain>, &RemoveIfOn<T, Path::branchless>};
   if constexpr (std::is_same_v<T, int>) paths.push_back(&LongLongItem);
 #if TAVIK_DETAIL_AVX2
-  if (Tavik::detail::avx2_available()) paths.push_back(&Tavik::detail::remove_avx2<T>);
+  if (Tavik::detail::avx2_available()) {
+    paths.push_back(&Tavik::detail::remove_avx2<T>);
+    paths.push_back(&RemoveIfOn<T, Path::avx2>);
+  }
 #endif
 #if TAVIK_DETAIL_NEON
   paths.push_back(&Tavik::detail::remove_neon<T>);
+  paths.push_back(&RemoveIfOn<T, Path::neon>);
 #endif
 #if TAVIK_AVX512_PATHS
   if (Tavik::detail::avx512_available<T>()) {
     paths.push_back(&Tavik::detail::remove_avx512<T>);
     paths.push_back(&Tavik::detail::remove_avx512<T, Tavik::detail::Store::kept_lanes>);
+    paths.push_back(&RemoveIfOn<T, Path::avx512>);
   }
 #endif
   for (const RemovePath<T> remove : paths) {

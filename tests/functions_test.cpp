@@ -20,6 +20,7 @@
 #include <forward_list>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <list>
 #include <memory>
@@ -27,6 +28,7 @@
 #include <random>
 #include <span>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -54,6 +56,17 @@ std::vector<T> Elements(const std::vector<int>& values) {
   for (int v : values) result.push_back(Element<T>(v));
   return result;
 }
+
+// Elements with no ==, which remove_if takes by a member.
+struct Item {
+  int value;
+  bool gone;
+  [[nodiscard]] bool Gone() const { return gone; }
+};
+struct NamedItem {
+  std::string name;
+  bool gone;
+};
 
 // Runs remove and the shifting model on copies of one input and expects the
 // same returned end and the same whole array. remove's copy starts `shift`
@@ -390,24 +403,38 @@ int* RemoveDoubleItem(int* begin, int* end, int item) {
   return Tavik::remove(begin, end, static_cast<double>(item));
 }
 
+// remove_if on one path, through the dispatch, with the predicate item == e:
+// it must leave exactly what remove and shifting leave.
+template <class T, Tavik::Path kPath>
+T* RemoveIfOn(T* begin, T* end, T item) {
+  auto equal = [item](T& element) { return item == element; };
+  return Tavik::detail::remove_if_on(kPath, begin, end, equal);
+}
+
 template <class T>
 void AddRemovePaths(std::vector<RemovePath>& paths, const std::string& type) {
+  using Tavik::Path;
   paths.push_back({"Generic_" + type, &Tavik::detail::remove_generic<T>, true});
+  paths.push_back({"IfGeneric_" + type, &RemoveIfOn<T, Path::plain>, true});
   paths.push_back({"Branchless_" + type, &Tavik::detail::remove_branchless<T>, true});
+  paths.push_back({"IfBranchless_" + type, &RemoveIfOn<T, Path::branchless>, true});
 #if TAVIK_DETAIL_AVX2
-  paths.push_back(
-      {"Avx2_" + type, &Tavik::detail::remove_avx2<T>, Tavik::detail::avx2_available()});
+  const bool avx2 = Tavik::detail::avx2_available();
+  paths.push_back({"Avx2_" + type, &Tavik::detail::remove_avx2<T>, avx2});
+  paths.push_back({"IfAvx2_" + type, &RemoveIfOn<T, Path::avx2>, avx2});
 #endif
 #if TAVIK_DETAIL_NEON
   paths.push_back({"Neon_" + type, &Tavik::detail::remove_neon<T>, true});
+  paths.push_back({"IfNeon_" + type, &RemoveIfOn<T, Path::neon>, true});
 #endif
 #if TAVIK_AVX512_PATHS
-  paths.push_back({"Avx512_" + type, &Tavik::detail::remove_avx512<T>,
-                   Tavik::detail::avx512_available<T>()});
+  const bool avx512 = Tavik::detail::avx512_available<T>();
+  paths.push_back({"Avx512_" + type, &Tavik::detail::remove_avx512<T>, avx512});
   // What the path does with ranges too large for the caches.
   paths.push_back({"Avx512KeptLanes_" + type,
                    &Tavik::detail::remove_avx512<T, Tavik::detail::Store::kept_lanes>,
-                   Tavik::detail::avx512_available<T>()});
+                   avx512});
+  paths.push_back({"IfAvx512_" + type, &RemoveIfOn<T, Path::avx512>, avx512});
 #endif
 }
 
@@ -492,6 +519,9 @@ TEST(Paths, AreWhatTheProcessorHas) {
        Tavik::sum_path<long double>(), Path::plain},
       {"std::string", Tavik::remove_path<std::string>(), Path::plain,
        Tavik::sum_path<std::string>(), Path::plain},
+      // remove_if's path, for a type that remove cannot take.
+      {"Item, no ==", Tavik::remove_path<Item>(), Path::branchless, Path::plain,
+       Path::plain},
   };
   for (const auto& [type, remove, remove_expected, sum, sum_expected] : cases) {
     EXPECT_EQ(remove, remove_expected) << type << " with " << expected.flags;
@@ -583,6 +613,207 @@ TEST(Remove, ComparesEachElementOnceAsTheModelDoes) {
   }
 }
 
+// Each way remove_if can take, named to the dispatch, for element types with
+// a vector path and without, so that each is held to the plain loop whatever
+// the machine would pick. The variant's value is a T{} to learn the type.
+using AnyElement = std::variant<std::int8_t, std::int16_t, int, std::int64_t, double,
+                                long double, std::string>;
+
+struct RemoveIfPath {
+  std::string name;
+  Tavik::Path path;
+  AnyElement type;
+  bool available;
+};
+
+void PrintTo(const RemoveIfPath& path, std::ostream* os) { *os << path.name; }
+
+class RemoveIfPaths : public ::testing::TestWithParam<RemoveIfPath> {
+ protected:
+  void SetUp() override {
+    if (!GetParam().available) GTEST_SKIP() << "this processor lacks it";
+  }
+  template <class Test>
+  static void Run(Test test) {
+    std::visit(test, GetParam().type);
+  }
+  template <class T, class Pred>
+  static T* RemoveIf(T* begin, T* end, Pred& pred) {
+    return Tavik::detail::remove_if_on(GetParam().path, begin, end, pred);
+  }
+};
+
+// Lengths past two of the blocks the vector paths ask the predicate for at a
+// time (256), from every few places in a cache line.
+constexpr int kLongestIfInput = 600;
+
+template <class T>
+std::vector<T> IfInput(int length, std::mt19937& generator) {
+  std::vector<T> values(length);
+  for (T& v : values) v = Element<T>(static_cast<int>(generator() % 7));
+  return values;
+}
+
+// A copy of input, `shift` elements past a 64-byte boundary.
+template <class T>
+struct Placed {
+  Placed(const std::vector<T>& input, std::size_t shift)
+      : storage(64 + shift + input.size()) {
+    const std::size_t past_line = reinterpret_cast<std::uintptr_t>(storage.data()) % 64;
+    begin = storage.data() + (64 - past_line) % 64 / sizeof(T) + shift;
+    end = std::copy(input.begin(), input.end(), begin);
+  }
+  std::vector<T> storage;
+  T* begin;
+  T* end;
+};
+
+// What a predicate saw: each call's place in the range and element, in order.
+template <class T>
+struct Seen {
+  std::vector<std::pair<std::ptrdiff_t, T>> calls;
+  bool operator==(const Seen&) const = default;
+};
+
+// Takes an element by its value and by how many calls came before it, and
+// answers with a Verdict, whose operator! lies: a path that calls it again,
+// out of order, on a moved element, or negates its answer leaves another
+// array than the plain loop.
+template <class T>
+struct Stateful {
+  const T* begin;
+  Seen<T>* seen;
+  Verdict operator()(T& element) noexcept {
+    const auto calls = static_cast<int>(seen->calls.size());
+    seen->calls.emplace_back(&element - begin, element);
+    return {(calls + static_cast<int>(std::hash<T>{}(element) % 5)) % 3 == 0};
+  }
+};
+
+TEST_P(RemoveIfPaths, ShowThePredicateWhatThePlainLoopShowsIt) {
+  Run([](auto type) {
+    using T = decltype(type);
+    std::mt19937 generator(8);
+    for (int length = 0; length <= kLongestIfInput; ++length) {
+      const std::vector<T> input = IfInput<T>(length, generator);
+      const std::size_t shift = static_cast<std::size_t>(length) % 5;
+      Placed<T> expected(input, shift);
+      Placed<T> actual(input, shift);
+      Seen<T> expected_seen;
+      Seen<T> actual_seen;
+      expected_seen.calls.reserve(input.size());
+      actual_seen.calls.reserve(input.size());
+      Stateful<T> plain{expected.begin, &expected_seen};
+      Stateful<T> path{actual.begin, &actual_seen};
+      const auto expected_end =
+          Tavik::detail::remove_if_generic(expected.begin, expected.end, plain) -
+          expected.begin;
+      ASSERT_EQ(RemoveIf(actual.begin, actual.end, path) - actual.begin, expected_end)
+          << "length " << length;
+      ASSERT_TRUE(std::equal(actual.begin, actual.end, expected.begin)) << length;
+      ASSERT_EQ(actual_seen, expected_seen) << "length " << length;
+    }
+  });
+}
+
+// A predicate that throws on its call number `at` loses no element it had
+// not taken: those before that it left are at the start, in order, and the
+// one it threw on and all after it are where they were.
+TEST_P(RemoveIfPaths, LoseNoElementThatAThrowingPredicateLeft) {
+  Run([](auto type) {
+    using T = decltype(type);
+    std::mt19937 generator(9);
+    const int length = kLongestIfInput;
+    const std::vector<T> input = IfInput<T>(length, generator);
+    const auto taken = [](const T& element) { return std::hash<T>{}(element) % 3 == 0; };
+    for (const int at : {0, 1, 7, 63, 64, 200, 255, 256, 300, 511, 512, 599}) {
+      Placed<T> actual(input, 3);
+      int calls = 0;
+      auto throwing = [&](T& element) {
+        if (calls++ == at) throw std::runtime_error("predicate");
+        return taken(element);
+      };
+      EXPECT_THROW(static_cast<void>(RemoveIf(actual.begin, actual.end, throwing)),
+                   std::runtime_error);
+      std::vector<T> left;
+      std::copy_if(input.begin(), input.begin() + at, std::back_inserter(left),
+                   [&](const T& element) { return !taken(element); });
+      EXPECT_TRUE(std::equal(left.begin(), left.end(), actual.begin)) << "at " << at;
+      EXPECT_TRUE(std::equal(input.begin() + at, input.end(), actual.begin + at))
+          << "at " << at;
+    }
+  });
+}
+
+template <class T>
+void AddRemoveIfPaths(std::vector<RemoveIfPath>& paths, const std::string& type) {
+  using Tavik::Path;
+  paths.push_back({"Generic_" + type, Path::plain, T{}, true});
+  if constexpr (std::is_trivially_copyable_v<T>) {
+    paths.push_back({"Branchless_" + type, Path::branchless, T{}, true});
+  }
+  if constexpr (Tavik::detail::VectorElement<T>) {
+#if TAVIK_DETAIL_AVX2
+    paths.push_back({"Avx2_" + type, Path::avx2, T{}, Tavik::detail::avx2_available()});
+#endif
+#if TAVIK_DETAIL_NEON
+    paths.push_back({"Neon_" + type, Path::neon, T{}, true});
+#endif
+#if TAVIK_AVX512_PATHS
+    paths.push_back(
+        {"Avx512_" + type, Path::avx512, T{}, Tavik::detail::avx512_available<T>()});
+#endif
+  }
+}
+
+std::vector<RemoveIfPath> AllRemoveIfPaths() {
+  std::vector<RemoveIfPath> paths;
+  AddRemoveIfPaths<std::int8_t>(paths, "int8");
+  AddRemoveIfPaths<std::int16_t>(paths, "int16");
+  AddRemoveIfPaths<int>(paths, "int");
+  AddRemoveIfPaths<std::int64_t>(paths, "int64");
+  AddRemoveIfPaths<double>(paths, "double");
+  AddRemoveIfPaths<long double>(paths, "long_double");
+  AddRemoveIfPaths<std::string>(paths, "string");
+  return paths;
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, RemoveIfPaths, ::testing::ValuesIn(AllRemoveIfPaths()),
+                         [](const auto& info) { return info.param.name; });
+
+// A member pointer is called as std::invoke calls it: on the element, on
+// what a pointer element points to, and on what a std::reference_wrapper
+// refers to. Each form keeps what std::erase_if keeps with std::invoke.
+
+template <class Container, class Pred>
+void ExpectErasedAsRanges(Container container, Pred pred) {
+  Container expected = container;
+  std::erase_if(expected, [&](auto& element) { return std::invoke(pred, element); });
+  const auto erased = Tavik::erase_if(container, pred);
+  EXPECT_EQ(erased, 2U);
+  ASSERT_EQ(container.size(), expected.size());
+  for (std::size_t i = 0; i < container.size(); ++i) {
+    EXPECT_EQ(std::invoke(&Item::value, container[i]),
+              std::invoke(&Item::value, expected[i]));
+  }
+}
+
+TEST(RemoveIf, CallsAMemberPointerAsStdInvokeDoes) {
+  std::vector<Item> items = {{1, true}, {2, false}, {3, true}, {4, false}};
+  ExpectErasedAsRanges(items, &Item::gone);
+  ExpectErasedAsRanges(items, &Item::Gone);
+  std::vector<Item*> pointers(items.size());
+  std::transform(items.begin(), items.end(), pointers.begin(),
+                 [](Item& item) { return &item; });
+  ExpectErasedAsRanges(pointers, &Item::gone);
+  std::vector<std::reference_wrapper<Item>> references(items.begin(), items.end());
+  ExpectErasedAsRanges(references, &Item::Gone);
+  std::vector<NamedItem> named = {{"a", true}, {"b", false}, {"c", true}};
+  EXPECT_EQ(Tavik::erase_if(named, &NamedItem::gone), 2U);
+  ASSERT_EQ(named.size(), 1U);
+  EXPECT_EQ(named[0].name, "b");
+}
+
 // Any unqualified call inside the header would look for candidates in
 // Holder<Incomplete>'s namespace and so have to complete it, which cannot
 // compile: every call must name its namespace.
@@ -604,7 +835,11 @@ template <class T>
 constexpr bool RemovesAtCompileTime() {
   T array[] = {1, 5, 1, 1, 5};
   T* const end = Tavik::remove(array, array + 5, 1);
-  return end == array + 2 && array[0] == 5 && array[4] == 5;
+  T by_predicate[] = {1, 5, 1, 1, 5};
+  T* const end_if =
+      Tavik::remove_if(by_predicate, by_predicate + 5, [](T x) { return x < 2; });
+  return end == array + 2 && array[0] == 5 && array[4] == 5 &&
+         end_if - by_predicate == 2 && std::equal(array, array + 5, by_predicate);
 }
 static_assert(RemovesAtCompileTime<int>() && RemovesAtCompileTime<unsigned>() &&
               RemovesAtCompileTime<short>() && RemovesAtCompileTime<long>() &&
@@ -644,11 +879,27 @@ void ExpectFormsAgreeWithPointers(const Container& input,
   EXPECT_EQ(Tavik::remove(as_range, item) - std::ranges::begin(as_range), kept);
   EXPECT_TRUE(std::ranges::equal(as_range, expected));
 
-  // erase, where the container has erase(first, last), erases past that end.
+  // remove_if, with the predicate item == e, leaves the same through each form.
+  const auto equal = [item](const auto& element) { return item == element; };
+  Container if_by_iterators = input;
+  EXPECT_EQ(Tavik::remove_if(std::ranges::begin(if_by_iterators),
+                             std::ranges::end(if_by_iterators), equal) -
+                std::ranges::begin(if_by_iterators),
+            kept);
+  EXPECT_TRUE(std::ranges::equal(if_by_iterators, expected));
+  Container if_as_range = input;
+  EXPECT_EQ(Tavik::remove_if(if_as_range, equal) - std::ranges::begin(if_as_range), kept);
+  EXPECT_TRUE(std::ranges::equal(if_as_range, expected));
+
+  // erase and erase_if, where the container has erase(first, last), erase
+  // past that end.
   if constexpr (requires(Container & c) { c.erase(c.begin(), c.end()); }) {
     Container erased = input;
     EXPECT_EQ(Tavik::erase(erased, item), std::ranges::size(input) - kept);
     EXPECT_TRUE(std::equal(erased.begin(), erased.end(), data, data + kept));
+    Container erased_if = input;
+    EXPECT_EQ(Tavik::erase_if(erased_if, equal), std::ranges::size(input) - kept);
+    EXPECT_EQ(erased_if, erased);
   }
 
   const auto total = std::accumulate(std::ranges::begin(input), std::ranges::end(input),

@@ -34,6 +34,10 @@ int main() {
 #elif CALL == 8
   const std::vector<Unprintable> unprintable(2);
   Tavik::display(out, unprintable.begin(), unprintable.end());
+#elif CALL == 9
+  list.erase(Tavik::remove_if(list, [](int x) { return x < 0; }), list.end());
+#elif CALL == 10
+  return static_cast<int>(Tavik::erase_if(deque, [](int x) { return x < 0; }));
 #else
   std::vector<int> values = {1, 2};
   int* const data = values.data();
@@ -45,5 +49,10 @@ int main() {
   Tavik::sum(values);
   Tavik::remove_path<int>();
   Tavik::sum_path<int>();
+  const auto negative = [](int x) { return x < 0; };
+  Tavik::remove_if(data, data + 2, negative);
+  Tavik::remove_if(values.begin(), values.end(), negative);
+  Tavik::remove_if(values, negative);
+  Tavik::version();
 #endif
 }

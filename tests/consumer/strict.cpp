@@ -46,6 +46,12 @@ void UseEveryForm(T item) {
   values.erase(Tavik::remove(values.begin(), values.end(), item), values.end());
   values.erase(Tavik::remove(values, item), values.end());
   Tavik::erase(values, item);
+  const auto equal = [item](const T& element) { return element == item; };
+  const T* const kept_if = Tavik::remove_if(data, data + values.size(), equal);
+  values.erase(values.begin() + (kept_if - data), values.end());
+  values.erase(Tavik::remove_if(values.begin(), values.end(), equal), values.end());
+  values.erase(Tavik::remove_if(values, equal), values.end());
+  Tavik::erase_if(values, equal);
   out << Tavik::sum(data, data + values.size())
       << Tavik::sum(values.cbegin(), values.cend()) << Tavik::sum(values);
   Tavik::display(out, values.begin(), values.end());

@@ -163,10 +163,21 @@ template <VectorElement T, class Pred>
 T* remove_if_by_flags(Path path, T* begin, T* end, Pred& pred) {
   using Flag = FlagOf<T>;
   alignas(64) Flag flags[kFlaggedBlock];
-  const auto answer = [&](T* from, std::ptrdiff_t count, std::ptrdiff_t& answered) {
+  // Whole blocks take the loop of constant length, which GCC vectorizes at
+  // -O2 too; answered counts the answers, for the handler below.
+  std::ptrdiff_t answered = 0;
+  const auto answer = [&](T* from, std::ptrdiff_t count) {
     for (; answered < count; ++answered) {
       flags[answered] =
           detail::satisfies(pred, from[answered]) ? static_cast<Flag>(~Flag{0}) : Flag{0};
+    }
+  };
+  const auto answer_block = [&](T* from, std::ptrdiff_t count) {
+    answered = 0;
+    if (count == kFlaggedBlock) {
+      answer(from, kFlaggedBlock);
+    } else {
+      answer(from, count);
     }
   };
   T* kept = nullptr;  // until something matches
@@ -176,12 +187,11 @@ T* remove_if_by_flags(Path path, T* begin, T* end, Pred& pred) {
   std::ptrdiff_t count =
       kFlaggedBlock - static_cast<std::ptrdiff_t>(past_boundary / sizeof(T));
   for (T* from = begin; from != end; from += count, count = kFlaggedBlock) {
-    std::ptrdiff_t answered = 0;
     if (end - from < count) count = end - from;
 #if defined(__cpp_exceptions) || defined(__EXCEPTIONS)
     if constexpr (!std::is_nothrow_invocable_v<Pred&, T&>) {
       try {
-        answer(from, count, answered);
+        answer_block(from, count);
       } catch (...) {
         if (answered != 0) {
           kept = detail::remove_flagged_on(path, from, from + answered, kept, flags);
@@ -189,10 +199,10 @@ T* remove_if_by_flags(Path path, T* begin, T* end, Pred& pred) {
         throw;
       }
     } else {
-      answer(from, count, answered);
+      answer_block(from, count);
     }
 #else
-    answer(from, count, answered);
+    answer_block(from, count);
 #endif
     kept = detail::remove_flagged_on(path, from, from + count, kept, flags);
   }
