@@ -12,6 +12,7 @@
 #ifndef TAVIK_DETAIL_KERNELS_H
 #define TAVIK_DETAIL_KERNELS_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "Loops.h"
@@ -49,12 +50,30 @@ TAVIK_DETAIL_BEGIN_KERNELS
 
 // remove_if's answers for a block of elements, one flag of the element's
 // width each: all ones where the predicate took the element, else zero.
-// The kernels read them as they read the lanes of a comparison.
+// The kernels read them as they read the lanes of a comparison. The trait is
+// the library's own, not std::conditional, whose namespace differs between
+// standard libraries (std::__1 in libc++) and would put that into the
+// kernels' names.
+template <std::size_t kBytes>
+struct FlagOfWidth;
+template <>
+struct FlagOfWidth<1> {
+  using type = std::uint8_t;
+};
+template <>
+struct FlagOfWidth<2> {
+  using type = std::uint16_t;
+};
+template <>
+struct FlagOfWidth<4> {
+  using type = std::uint32_t;
+};
+template <>
+struct FlagOfWidth<8> {
+  using type = std::uint64_t;
+};
 template <class T>
-using FlagOf = std::conditional_t<
-    sizeof(T) == 1, std::uint8_t,
-    std::conditional_t<sizeof(T) == 2, std::uint16_t,
-                       std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>>>;
+using FlagOf = typename FlagOfWidth<sizeof(T)>::type;
 
 // remove over [begin, end): the new end.
 // sum over [begin, end): the total.
