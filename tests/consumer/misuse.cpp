@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: BSL-1.0
-// Calls a user may make by mistake, one for each CALL: a range or iterators
-// that the library cannot take must stop the build at one error that says
-// what to use instead. CALL=0 drops every result that must not be dropped.
+// Calls a user may make by mistake, one for each CALL: a range, iterators or
+// elements that the library cannot take must stop the build at one error that
+// says why and what to use instead. CALL=0 drops every result that must not
+// be dropped.
 #include <tavik/Functions.h>
 
+#include <array>
 #include <deque>
 #include <iterator>
 #include <list>
+#include <memory>
+#include <span>
 #include <sstream>
 #include <vector>
 
 struct Unprintable {};
+struct Incomparable {};
 
 int main() {
   std::list<int> list = {1, 2};
@@ -38,6 +43,32 @@ int main() {
   list.erase(Tavik::remove_if(list, [](int x) { return x < 0; }), list.end());
 #elif CALL == 10
   return static_cast<int>(Tavik::erase_if(deque, [](int x) { return x < 0; }));
+#elif CALL == 11
+  const std::vector<int> fixed = {1, 2};
+  return *Tavik::remove(fixed, 1);
+#elif CALL == 12
+  std::vector<std::unique_ptr<int>> owners(2);
+  return static_cast<int>(Tavik::erase_if(owners, [](const auto& p) { return !p; }));
+#elif CALL == 13
+  std::vector<Incomparable> incomparable(2);
+  incomparable.erase(
+      Tavik::remove(incomparable.begin(), incomparable.end(), Incomparable{}),
+      incomparable.end());
+#elif CALL == 14
+  std::vector<int> values = {1, 2};
+  return *Tavik::remove_if(values, [](int /*x*/) { return Unprintable{}; });
+#elif CALL == 15
+  std::vector<int> values = {1, 2};
+  return static_cast<int>(Tavik::erase(std::as_const(values), 1));
+#elif CALL == 16
+  std::array<int, 2> array = {1, 2};
+  return static_cast<int>(Tavik::erase(array, 1));
+#elif CALL == 17
+  std::vector<int> values = {1, 2};
+  return Tavik::sum(values.begin(), values.cend());
+#elif CALL == 18
+  volatile int shared[] = {1, 2};
+  return *Tavik::remove(std::span<volatile int>(shared), 1);
 #else
   std::vector<int> values = {1, 2};
   int* const data = values.data();

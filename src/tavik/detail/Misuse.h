@@ -37,6 +37,39 @@ concept DisplayablePositions = Displayable<std::decay_t<It>> &&
 template <class R>
 using ResultOf = BorrowedIteratorOf<R>;
 
+// Why a removal cannot take contiguous elements, or a container: the first
+// reason that holds gives the one error.
+enum class Refusal {
+  const_container,
+  no_erase,
+  const_elements,
+  volatile_elements,
+  move_only_elements,
+  cannot_ask
+};
+
+template <class Element>
+constexpr Refusal refusal_of() {
+  if (std::is_const_v<Element>) return Refusal::const_elements;
+  if (std::is_volatile_v<Element>) return Refusal::volatile_elements;
+  if (!std::copyable<Element>) return Refusal::move_only_elements;
+  return Refusal::cannot_ask;
+}
+
+template <class C>
+constexpr Refusal container_refusal_of() {
+  using Element = std::remove_reference_t<ReferenceOf<C>>;
+  if (std::is_const_v<C>) return Refusal::const_container;
+  if (!ErasableContainer<C> && !std::is_const_v<Element>) return Refusal::no_erase;
+  return detail::refusal_of<Element>();
+}
+
+template <class It>
+using ElementAt = std::remove_reference_t<std::iter_reference_t<It>>;
+
+template <class R>
+using ElementOf = std::remove_reference_t<ReferenceOf<R>>;
+
 TAVIK_DETAIL_END_DETAIL
 
 TAVIK_DETAIL_BEGIN_NAMESPACE
@@ -108,6 +141,160 @@ std::size_t erase_if(C&, Pred) {
 }
 
 #undef TAVIK_DETAIL_NEEDS_CONTIGUOUS
+
+// Contiguous iterators of two types (iterator and const_iterator, say).
+#define TAVIK_DETAIL_NEEDS_ONE_TYPE(function)                                    \
+  "Tavik::" function                                                             \
+  " needs begin and end of one iterator type, and these are two "                \
+  "(an iterator and a const_iterator, say): pass c.begin() and c.end(), or the " \
+  "container itself"
+
+template <ContiguousIterator It, class Sentinel>
+requires(!std::same_as<It, Sentinel>) std::iter_value_t<It> sum(It, Sentinel) {
+  static_assert(detail::kNever<It>, TAVIK_DETAIL_NEEDS_ONE_TYPE("sum"));
+  return detail::no_result<std::iter_value_t<It>>();
+}
+
+template <ContiguousIterator It, class Sentinel, class U>
+requires(!std::same_as<It, Sentinel>) It remove(It, Sentinel, U) {
+  static_assert(detail::kNever<It>, TAVIK_DETAIL_NEEDS_ONE_TYPE("remove"));
+  return detail::no_result<It>();
+}
+
+template <ContiguousIterator It, class Sentinel, class Pred>
+requires(!std::same_as<It, Sentinel>) It remove_if(It, Sentinel, Pred) {
+  static_assert(detail::kNever<It>, TAVIK_DETAIL_NEEDS_ONE_TYPE("remove_if"));
+  return detail::no_result<It>();
+}
+
+#undef TAVIK_DETAIL_NEEDS_ONE_TYPE
+
+// Contiguous elements, or a container, that a removal cannot take: the
+// first reason that holds gives the one error.
+#define TAVIK_DETAIL_CONST_ELEMENTS(function)                               \
+  "Tavik::" function                                                        \
+  " changes the range in place, and these elements are const: "             \
+  "give it the container itself, not a const reference to it or its const " \
+  "iterators"
+#define TAVIK_DETAIL_VOLATILE_ELEMENTS(function, standard)     \
+  "Tavik::" function                                           \
+  " does not take volatile elements, which it would read and " \
+  "write more than once; use " standard
+#define TAVIK_DETAIL_MOVE_ONLY_ELEMENTS(function, standard)     \
+  "Tavik::" function                                            \
+  " needs copyable elements: the places past the new end hold " \
+  "copies of the range's last element; for move-only elements use " standard
+#define TAVIK_DETAIL_CANNOT_COMPARE(function)                  \
+  "Tavik::" function                                           \
+  " compares item == element and reads the result as a bool, " \
+  "which does not compile for this item and element type"
+#define TAVIK_DETAIL_CANNOT_ASK(function)                        \
+  "Tavik::" function                                             \
+  " calls pred(element), by std::invoke's rules, and reads the " \
+  "result as a bool, which does not compile for this predicate and element type"
+#define TAVIK_DETAIL_CONST_CONTAINER(function)                  \
+  "Tavik::" function                                            \
+  " changes the container, and this one is const: give it the " \
+  "container itself, not a const reference to it"
+#define TAVIK_DETAIL_NO_ERASE(function)                                            \
+  "Tavik::" function                                                               \
+  " needs a container with erase(first, last), such as "                           \
+  "std::vector or std::basic_string; for a std::array, a std::span or a C array, " \
+  "use Tavik::remove or Tavik::remove_if, which return the new end"
+
+template <ContiguousIterator It, class U>
+requires(!Removable<detail::ElementAt<It>, U>) It remove(It, It, U) {
+  using detail::Refusal;
+  constexpr Refusal why = detail::refusal_of<detail::ElementAt<It>>();
+  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("remove"));
+  static_assert(why != Refusal::volatile_elements,
+                TAVIK_DETAIL_VOLATILE_ELEMENTS("remove", "std::remove"));
+  static_assert(why != Refusal::move_only_elements,
+                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("remove", "std::remove"));
+  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_COMPARE("remove"));
+  return detail::no_result<It>();
+}
+
+template <ContiguousRange R, class U>
+requires(!Removable<detail::ElementOf<R>, U>) detail::ResultOf<R> remove(R&&, U) {
+  using detail::Refusal;
+  constexpr Refusal why = detail::refusal_of<detail::ElementOf<R>>();
+  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("remove"));
+  static_assert(why != Refusal::volatile_elements,
+                TAVIK_DETAIL_VOLATILE_ELEMENTS("remove", "std::remove"));
+  static_assert(why != Refusal::move_only_elements,
+                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("remove", "std::remove"));
+  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_COMPARE("remove"));
+  return detail::no_result<detail::ResultOf<R>>();
+}
+
+template <ContiguousIterator It, class Pred>
+requires(!RemovableIf<detail::ElementAt<It>, Pred>) It remove_if(It, It, Pred) {
+  using detail::Refusal;
+  constexpr Refusal why = detail::refusal_of<detail::ElementAt<It>>();
+  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("remove_if"));
+  static_assert(why != Refusal::volatile_elements,
+                TAVIK_DETAIL_VOLATILE_ELEMENTS("remove_if", "std::remove_if"));
+  static_assert(why != Refusal::move_only_elements,
+                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("remove_if", "std::remove_if"));
+  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_ASK("remove_if"));
+  return detail::no_result<It>();
+}
+
+template <ContiguousRange R, class Pred>
+requires(!RemovableIf<detail::ElementOf<R>, Pred>) detail::ResultOf<R> remove_if(R&&,
+                                                                                 Pred) {
+  using detail::Refusal;
+  constexpr Refusal why = detail::refusal_of<detail::ElementOf<R>>();
+  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("remove_if"));
+  static_assert(why != Refusal::volatile_elements,
+                TAVIK_DETAIL_VOLATILE_ELEMENTS("remove_if", "std::remove_if"));
+  static_assert(why != Refusal::move_only_elements,
+                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("remove_if", "std::remove_if"));
+  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_ASK("remove_if"));
+  return detail::no_result<detail::ResultOf<R>>();
+}
+
+template <ContiguousRange C, class U>
+requires(!(ErasableContainer<C> &&
+           Removable<detail::ValueOf<C>, U>)) detail::SizeOf<C> erase(C&, U) {
+  using detail::Refusal;
+  constexpr Refusal why = detail::container_refusal_of<C>();
+  static_assert(why != Refusal::const_container, TAVIK_DETAIL_CONST_CONTAINER("erase"));
+  static_assert(why != Refusal::no_erase, TAVIK_DETAIL_NO_ERASE("erase"));
+  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("erase"));
+  static_assert(why != Refusal::volatile_elements,
+                TAVIK_DETAIL_VOLATILE_ELEMENTS("erase", "std::erase"));
+  static_assert(why != Refusal::move_only_elements,
+                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("erase", "std::erase"));
+  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_COMPARE("erase"));
+  return detail::no_result<detail::SizeOf<C>>();
+}
+
+template <ContiguousRange C, class Pred>
+requires(!(ErasableContainer<C> &&
+           RemovableIf<detail::ValueOf<C>, Pred>)) detail::SizeOf<C> erase_if(C&, Pred) {
+  using detail::Refusal;
+  constexpr Refusal why = detail::container_refusal_of<C>();
+  static_assert(why != Refusal::const_container,
+                TAVIK_DETAIL_CONST_CONTAINER("erase_if"));
+  static_assert(why != Refusal::no_erase, TAVIK_DETAIL_NO_ERASE("erase_if"));
+  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("erase_if"));
+  static_assert(why != Refusal::volatile_elements,
+                TAVIK_DETAIL_VOLATILE_ELEMENTS("erase_if", "std::erase_if"));
+  static_assert(why != Refusal::move_only_elements,
+                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("erase_if", "std::erase_if"));
+  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_ASK("erase_if"));
+  return detail::no_result<detail::SizeOf<C>>();
+}
+
+#undef TAVIK_DETAIL_CONST_ELEMENTS
+#undef TAVIK_DETAIL_VOLATILE_ELEMENTS
+#undef TAVIK_DETAIL_MOVE_ONLY_ELEMENTS
+#undef TAVIK_DETAIL_CANNOT_COMPARE
+#undef TAVIK_DETAIL_CANNOT_ASK
+#undef TAVIK_DETAIL_CONST_CONTAINER
+#undef TAVIK_DETAIL_NO_ERASE
 
 #define TAVIK_DETAIL_DISPLAY_NEEDS                                                \
   "Tavik::display needs a forward range, or a forward iterator and its end, "     \
