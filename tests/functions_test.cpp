@@ -201,6 +201,23 @@ TEST(Remove, ComparesAnItemOfAnotherTypeAsGiven) {
   ExpectItemComparedAsGiven<std::string>({"a", "b", "a"}, "a", 1);
 }
 
+// -ffast-math links start-up code (GCC's and Clang's, on x86-64 Linux) that
+// makes the processor flush denormals to zero for the whole process: a
+// denormal then equals 0.0, and removing 0.0 removes it too, as the
+// program's own == has it.
+TEST(Remove, DenormalsCompareAsTheProcessDoes) {
+  std::vector<float> values(40, 1.0F);
+  values[3] = std::numeric_limits<float>::denorm_min();
+  values[20] = -values[3];
+  values[30] = 0.0F;
+  const volatile float denormal = values[3];
+  const bool flushed = denormal == 0.0F;
+#if defined(__FAST_MATH__) && defined(__x86_64__) && defined(__linux__)
+  EXPECT_TRUE(flushed);
+#endif
+  EXPECT_EQ(Tavik::erase(values, 0.0F), flushed ? 3U : 1U);
+}
+
 TEST(Remove, RemovesTheValueOfTheFirstElement) {
   ForEachElementType([](auto type) {
     using T = decltype(type);
@@ -289,14 +306,17 @@ TEST_P(RemovePaths, MatchShiftingOnRandomArrays) {
                                      Limits::lowest()};
     ExpectSameAsShifting(remove, extremes, Limits::lowest());
     if constexpr (std::is_floating_point_v<T>) {
-      // NaN equals nothing, itself included; -0.0 equals 0.0. A build that
-      // assumes no NaN (-ffinite-math-only) takes a number in its place.
+      // NaN equals nothing, itself included; -0.0 equals 0.0; a denormal
+      // equals 0.0 only where the process flushes denormals to zero (below).
+      // A build that assumes no NaN (-ffinite-math-only) takes a number in
+      // its place.
       const T nan = kHasNaN ? Limits::quiet_NaN() : T(2);
-      const T pattern[] = {nan, T(-0.0), T(0.0), T(1)};
+      const T pattern[] = {nan, T(-0.0), T(0.0), T(1), Limits::denorm_min(),
+                           -Limits::denorm_min()};
       std::vector<T> signed_zeros(40);
       for (std::size_t i = 0; i < signed_zeros.size(); ++i)
-        signed_zeros[i] = pattern[i % 4];
-      for (const T item : {T(0), T(-0.0), nan}) {
+        signed_zeros[i] = pattern[i % std::size(pattern)];
+      for (const T item : {T(0), T(-0.0), nan, Limits::denorm_min()}) {
         ExpectSameAsShifting(remove, signed_zeros, item);
       }
     }
