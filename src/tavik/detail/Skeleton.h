@@ -76,17 +76,21 @@ template <class Lanes, class T>
 }
 
 // What the paths take out of a range, as find and compact ask it: of a
-// block, a Mask of the lanes to take (matches); of one element, whether to
-// take it (the call, for the scalar head and tail).
+// block, a Mask of the lanes to take (matches) or to keep (keeps); of one
+// element, whether to take it (the call, for the scalar head and tail).
 //   ByItem   the elements that equal the item, for remove
 //   ByFlags  the elements whose flag is set, flags[i] standing for base[i],
 //            for remove_if
+// A Mask has no bit outside kAll, so keeps inverts it with one xor.
 template <class Lanes, class T>
 struct ByItem {
   T& item;
   Lanes wanted;
   [[gnu::always_inline]] auto matches(const T* block) const {
     return wanted.equal(block);
+  }
+  [[gnu::always_inline]] auto keeps(const T* block) const {
+    return matches(block) ^ Lanes::kAll;
   }
   [[gnu::always_inline]] bool operator()(T& element) const {
     return detail::equals_item(item, element);
@@ -97,8 +101,17 @@ template <class Lanes, class T>
 struct ByFlags {
   const T* base;
   const FlagOf<T>* flags;
+  // A flag is as wide as its element, so it lies a fixed number of bytes
+  // from it: an addressing mode, where flags + (block - base) took two
+  // instructions a block.
+  std::uintptr_t distance =
+      reinterpret_cast<std::uintptr_t>(flags) - reinterpret_cast<std::uintptr_t>(base);
   [[gnu::always_inline]] auto matches(const T* block) const {
-    return Lanes::flagged(flags + (block - base));
+    return Lanes::flagged(reinterpret_cast<const FlagOf<T>*>(
+        reinterpret_cast<std::uintptr_t>(block) + distance));
+  }
+  [[gnu::always_inline]] auto keeps(const T* block) const {
+    return matches(block) ^ Lanes::kAll;
   }
   [[gnu::always_inline]] bool operator()(T& element) const {
     return flags[&element - base] != 0;
@@ -150,8 +163,12 @@ template <class Lanes, Store kForm, class T, class Selector>
                                                 const Selector& take) {
   T* const boundary = detail::block_boundary<Lanes>(from, end);
   kept = detail::compact_branchless(from, boundary, kept, take);
-  for (from = boundary; end - from >= Lanes::kLanes; from += Lanes::kLanes) {
-    const auto keep = ~take.matches(from) & Lanes::kAll;
+  from = boundary;
+  // Counted down, which leaves the loop one test where end - from >= kLanes
+  // took four instructions.
+  for (auto blocks = (end - from) / Lanes::kLanes; blocks != 0;
+       --blocks, from += Lanes::kLanes) {
+    const auto keep = take.keeps(from);
     if constexpr (kForm == Store::kept_lanes) {
       kept = Lanes::store_kept_only(kept, from, keep);
     } else {
