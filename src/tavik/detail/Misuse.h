@@ -196,6 +196,16 @@ requires(!std::same_as<It, Sentinel>) It remove_if(It, Sentinel, Pred) {
   "Tavik::" function                                            \
   " changes the container, and this one is const: give it the " \
   "container itself, not a const reference to it"
+// The one error for elements that function (standard's twin) cannot take,
+// why being detail::refusal_of's answer; cannot says what does not compile.
+#define TAVIK_DETAIL_REFUSE_ELEMENTS(why, function, standard, cannot) \
+  static_assert(why != detail::Refusal::const_elements,               \
+                TAVIK_DETAIL_CONST_ELEMENTS(function));               \
+  static_assert(why != detail::Refusal::volatile_elements,            \
+                TAVIK_DETAIL_VOLATILE_ELEMENTS(function, standard));  \
+  static_assert(why != detail::Refusal::move_only_elements,           \
+                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS(function, standard)); \
+  static_assert(why != detail::Refusal::cannot_ask, cannot(function))
 #define TAVIK_DETAIL_NO_ERASE(function)                                            \
   "Tavik::" function                                                               \
   " needs a container with erase(first, last), such as "                           \
@@ -204,90 +214,58 @@ requires(!std::same_as<It, Sentinel>) It remove_if(It, Sentinel, Pred) {
 
 template <ContiguousIterator It, class U>
 requires(!Removable<detail::ElementAt<It>, U>) It remove(It, It, U) {
-  using detail::Refusal;
-  constexpr Refusal why = detail::refusal_of<detail::ElementAt<It>>();
-  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("remove"));
-  static_assert(why != Refusal::volatile_elements,
-                TAVIK_DETAIL_VOLATILE_ELEMENTS("remove", "std::remove"));
-  static_assert(why != Refusal::move_only_elements,
-                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("remove", "std::remove"));
-  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_COMPARE("remove"));
+  constexpr detail::Refusal why = detail::refusal_of<detail::ElementAt<It>>();
+  TAVIK_DETAIL_REFUSE_ELEMENTS(why, "remove", "std::remove", TAVIK_DETAIL_CANNOT_COMPARE);
   return detail::no_result<It>();
 }
 
 template <ContiguousRange R, class U>
 requires(!Removable<detail::ElementOf<R>, U>) detail::ResultOf<R> remove(R&&, U) {
-  using detail::Refusal;
-  constexpr Refusal why = detail::refusal_of<detail::ElementOf<R>>();
-  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("remove"));
-  static_assert(why != Refusal::volatile_elements,
-                TAVIK_DETAIL_VOLATILE_ELEMENTS("remove", "std::remove"));
-  static_assert(why != Refusal::move_only_elements,
-                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("remove", "std::remove"));
-  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_COMPARE("remove"));
+  constexpr detail::Refusal why = detail::refusal_of<detail::ElementOf<R>>();
+  TAVIK_DETAIL_REFUSE_ELEMENTS(why, "remove", "std::remove", TAVIK_DETAIL_CANNOT_COMPARE);
   return detail::no_result<detail::ResultOf<R>>();
 }
 
 template <ContiguousIterator It, class Pred>
 requires(!RemovableIf<detail::ElementAt<It>, Pred>) It remove_if(It, It, Pred) {
-  using detail::Refusal;
-  constexpr Refusal why = detail::refusal_of<detail::ElementAt<It>>();
-  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("remove_if"));
-  static_assert(why != Refusal::volatile_elements,
-                TAVIK_DETAIL_VOLATILE_ELEMENTS("remove_if", "std::remove_if"));
-  static_assert(why != Refusal::move_only_elements,
-                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("remove_if", "std::remove_if"));
-  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_ASK("remove_if"));
+  constexpr detail::Refusal why = detail::refusal_of<detail::ElementAt<It>>();
+  TAVIK_DETAIL_REFUSE_ELEMENTS(why, "remove_if", "std::remove_if",
+                               TAVIK_DETAIL_CANNOT_ASK);
   return detail::no_result<It>();
 }
 
 template <ContiguousRange R, class Pred>
 requires(!RemovableIf<detail::ElementOf<R>, Pred>) detail::ResultOf<R> remove_if(R&&,
                                                                                  Pred) {
-  using detail::Refusal;
-  constexpr Refusal why = detail::refusal_of<detail::ElementOf<R>>();
-  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("remove_if"));
-  static_assert(why != Refusal::volatile_elements,
-                TAVIK_DETAIL_VOLATILE_ELEMENTS("remove_if", "std::remove_if"));
-  static_assert(why != Refusal::move_only_elements,
-                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("remove_if", "std::remove_if"));
-  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_ASK("remove_if"));
+  constexpr detail::Refusal why = detail::refusal_of<detail::ElementOf<R>>();
+  TAVIK_DETAIL_REFUSE_ELEMENTS(why, "remove_if", "std::remove_if",
+                               TAVIK_DETAIL_CANNOT_ASK);
   return detail::no_result<detail::ResultOf<R>>();
 }
 
 template <ContiguousRange C, class U>
 requires(!(ErasableContainer<C> &&
            Removable<detail::ValueOf<C>, U>)) detail::SizeOf<C> erase(C&, U) {
-  using detail::Refusal;
-  constexpr Refusal why = detail::container_refusal_of<C>();
-  static_assert(why != Refusal::const_container, TAVIK_DETAIL_CONST_CONTAINER("erase"));
-  static_assert(why != Refusal::no_erase, TAVIK_DETAIL_NO_ERASE("erase"));
-  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("erase"));
-  static_assert(why != Refusal::volatile_elements,
-                TAVIK_DETAIL_VOLATILE_ELEMENTS("erase", "std::erase"));
-  static_assert(why != Refusal::move_only_elements,
-                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("erase", "std::erase"));
-  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_COMPARE("erase"));
+  constexpr detail::Refusal why = detail::container_refusal_of<C>();
+  static_assert(why != detail::Refusal::const_container,
+                TAVIK_DETAIL_CONST_CONTAINER("erase"));
+  static_assert(why != detail::Refusal::no_erase, TAVIK_DETAIL_NO_ERASE("erase"));
+  TAVIK_DETAIL_REFUSE_ELEMENTS(why, "erase", "std::erase", TAVIK_DETAIL_CANNOT_COMPARE);
   return detail::no_result<detail::SizeOf<C>>();
 }
 
 template <ContiguousRange C, class Pred>
 requires(!(ErasableContainer<C> &&
            RemovableIf<detail::ValueOf<C>, Pred>)) detail::SizeOf<C> erase_if(C&, Pred) {
-  using detail::Refusal;
-  constexpr Refusal why = detail::container_refusal_of<C>();
-  static_assert(why != Refusal::const_container,
+  constexpr detail::Refusal why = detail::container_refusal_of<C>();
+  static_assert(why != detail::Refusal::const_container,
                 TAVIK_DETAIL_CONST_CONTAINER("erase_if"));
-  static_assert(why != Refusal::no_erase, TAVIK_DETAIL_NO_ERASE("erase_if"));
-  static_assert(why != Refusal::const_elements, TAVIK_DETAIL_CONST_ELEMENTS("erase_if"));
-  static_assert(why != Refusal::volatile_elements,
-                TAVIK_DETAIL_VOLATILE_ELEMENTS("erase_if", "std::erase_if"));
-  static_assert(why != Refusal::move_only_elements,
-                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS("erase_if", "std::erase_if"));
-  static_assert(why != Refusal::cannot_ask, TAVIK_DETAIL_CANNOT_ASK("erase_if"));
+  static_assert(why != detail::Refusal::no_erase, TAVIK_DETAIL_NO_ERASE("erase_if"));
+  TAVIK_DETAIL_REFUSE_ELEMENTS(why, "erase_if", "std::erase_if", TAVIK_DETAIL_CANNOT_ASK);
   return detail::no_result<detail::SizeOf<C>>();
 }
 
+#undef TAVIK_DETAIL_REFUSE_ELEMENTS
 #undef TAVIK_DETAIL_CONST_ELEMENTS
 #undef TAVIK_DETAIL_VOLATILE_ELEMENTS
 #undef TAVIK_DETAIL_MOVE_ONLY_ELEMENTS
