@@ -33,7 +33,7 @@ int library_version() noexcept { return TAVIK_VERSION; }
 #if TAVIK_DETAIL_AVX2
 #define TAVIK_DETAIL_REMOVE(T)           \
   template T* remove_avx2<T>(T*, T*, T); \
-  template T* remove_flagged_avx2<T>(T*, T*, T*, const FlagOf<T>*);
+  template T* remove_flagged_avx2<T>(T*, T*, T*, const FlagOf<T>*, bool);
 #define TAVIK_DETAIL_SUM(T) template T sum_avx2<T>(const T*, const T*);
 TAVIK_DETAIL_FOR_EACH_ELEMENT(TAVIK_DETAIL_REMOVE)
 TAVIK_DETAIL_FOR_EACH_INTEGER(TAVIK_DETAIL_SUM)
@@ -63,7 +63,7 @@ TAVIK_DETAIL_FOR_EACH_INTEGER(TAVIK_DETAIL_SUM)
   template T* remove<T, Store::by_size>(T*, T*, T);       \
   template T* remove<T, Store::whole_vector>(T*, T*, T);  \
   template T* remove<T, Store::kept_lanes>(T*, T*, T);    \
-  template T* remove_flagged<T>(T*, T*, T*, const FlagOf<T>*);
+  template T* remove_flagged<T>(T*, T*, T*, const FlagOf<T>*, bool);
 #define TAVIK_DETAIL_REMOVE(T) \
   TAVIK_DETAIL_REMOVE_AS(T, remove_avx512f, remove_flagged_avx512f)
 #define TAVIK_DETAIL_REMOVE_NARROW(T) \
@@ -86,7 +86,7 @@ TAVIK_DETAIL_FOR_EACH_NARROW_INTEGER(TAVIK_DETAIL_SUM_NARROW)
 #if TAVIK_DETAIL_NEON
 #define TAVIK_DETAIL_REMOVE(T)           \
   template T* remove_neon<T>(T*, T*, T); \
-  template T* remove_flagged_neon<T>(T*, T*, T*, const FlagOf<T>*);
+  template T* remove_flagged_neon<T>(T*, T*, T*, const FlagOf<T>*, bool);
 #define TAVIK_DETAIL_SUM(T) template T sum_neon<T>(const T*, const T*);
 TAVIK_DETAIL_FOR_EACH_ELEMENT(TAVIK_DETAIL_REMOVE)
 TAVIK_DETAIL_FOR_EACH_INTEGER(TAVIK_DETAIL_SUM)

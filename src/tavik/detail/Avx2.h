@@ -147,8 +147,9 @@ TAVIK_DETAIL_AVX2_TARGET T sum_avx2(const T* begin, const T* end) {
 
 template <class T>
 TAVIK_DETAIL_AVX2_TARGET T* remove_flagged_avx2(T* from, T* end, T* kept,
-                                                const FlagOf<T>* flags) {
-  return detail::remove_flagged_vector<detail::Avx2Lanes<T>>(from, end, kept, flags);
+                                                const FlagOf<T>* flags, bool last) {
+  return detail::remove_flagged_vector<detail::Avx2Lanes<T>>(from, end, kept, flags,
+                                                             last);
 }
 
 TAVIK_DETAIL_END_DETAIL

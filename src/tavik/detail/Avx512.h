@@ -209,14 +209,17 @@ TAVIK_DETAIL_AVX512BW_TARGET T sum_avx512bw(const T* begin, const T* end) {
 
 template <class T>
 TAVIK_DETAIL_AVX512F_TARGET T* remove_flagged_avx512f(T* from, T* end, T* kept,
-                                                      const FlagOf<T>* flags) {
-  return detail::remove_flagged_vector<detail::Avx512Lanes<T>>(from, end, kept, flags);
+                                                      const FlagOf<T>* flags, bool last) {
+  return detail::remove_flagged_vector<detail::Avx512Lanes<T>>(from, end, kept, flags,
+                                                               last);
 }
 
 template <class T>
 TAVIK_DETAIL_AVX512BW_TARGET T* remove_flagged_avx512bw(T* from, T* end, T* kept,
-                                                        const FlagOf<T>* flags) {
-  return detail::remove_flagged_vector<detail::Avx512Lanes<T>>(from, end, kept, flags);
+                                                        const FlagOf<T>* flags,
+                                                        bool last) {
+  return detail::remove_flagged_vector<detail::Avx512Lanes<T>>(from, end, kept, flags,
+                                                               last);
 }
 
 TAVIK_DETAIL_END_DETAIL

@@ -64,11 +64,11 @@ T sum_avx512(const T* begin, const T* end) {
 }
 
 template <VectorElement T>
-T* remove_flagged_avx512(T* from, T* end, T* kept, const FlagOf<T>* flags) {
+T* remove_flagged_avx512(T* from, T* end, T* kept, const FlagOf<T>* flags, bool last) {
   if constexpr (sizeof(T) >= 4) {
-    return detail::remove_flagged_avx512f(from, end, kept, flags);
+    return detail::remove_flagged_avx512f(from, end, kept, flags, last);
   } else {
-    return detail::remove_flagged_avx512bw(from, end, kept, flags);
+    return detail::remove_flagged_avx512bw(from, end, kept, flags, last);
   }
 }
 #endif
@@ -136,16 +136,18 @@ T* remove_on(Path path, T* begin, T* end, U item) requires Removable<T, U> {
 
 // The kernel's remove_flagged (Kernels.h) on a vector path.
 template <VectorElement T>
-T* remove_flagged_on(Path path, T* from, T* end, T* kept, const FlagOf<T>* flags) {
+T* remove_flagged_on(Path path, T* from, T* end, T* kept, const FlagOf<T>* flags,
+                     bool last) {
 #if TAVIK_AVX512_PATHS
-  if (path == Path::avx512) return detail::remove_flagged_avx512(from, end, kept, flags);
+  if (path == Path::avx512)
+    return detail::remove_flagged_avx512(from, end, kept, flags, last);
 #endif
 #if TAVIK_DETAIL_AVX2
   static_cast<void>(path);
-  return detail::remove_flagged_avx2(from, end, kept, flags);
+  return detail::remove_flagged_avx2(from, end, kept, flags, last);
 #else
   static_cast<void>(path);
-  return detail::remove_flagged_neon(from, end, kept, flags);
+  return detail::remove_flagged_neon(from, end, kept, flags, last);
 #endif
 }
 
@@ -194,7 +196,8 @@ T* remove_if_by_flags(Path path, T* begin, T* end, Pred& pred) {
         answer_block(from, count);
       } catch (...) {
         if (answered != 0) {
-          kept = detail::remove_flagged_on(path, from, from + answered, kept, flags);
+          kept =
+              detail::remove_flagged_on(path, from, from + answered, kept, flags, false);
         }
         throw;
       }
@@ -204,9 +207,10 @@ T* remove_if_by_flags(Path path, T* begin, T* end, Pred& pred) {
 #else
     answer_block(from, count);
 #endif
-    kept = detail::remove_flagged_on(path, from, from + count, kept, flags);
+    kept = detail::remove_flagged_on(path, from, from + count, kept, flags,
+                                     from + count == end);
   }
-  return kept == nullptr ? end : detail::fill_vacated(kept, end);
+  return kept == nullptr ? end : kept;
 }
 
 #endif  // TAVIK_VECTOR_PATHS

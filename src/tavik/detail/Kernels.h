@@ -80,7 +80,9 @@ using FlagOf = typename FlagOfWidth<sizeof(T)>::type;
 // remove_flagged over [from, end), flags[i] standing for from[i]: with kept
 // null, finds the first flagged element and returns null if there is none;
 // otherwise (or then, from just past it) copies every unflagged element to
-// kept onwards, kept lying before from, and returns the end of what it kept.
+// kept onwards, kept lying before from, and returns the end of what it kept;
+// if last, end is the range's end, and the places from there to end - 1
+// take the range's last element, as remove leaves them.
 // Stores only in [kept, end - 1), and nothing before the first flag.
 //
 // A declaration names its target as its definition does: to GCC, the same
@@ -97,7 +99,7 @@ TAVIK_DETAIL_KERNEL TAVIK_DETAIL_AVX2_TARGET T sum_avx2(const T* begin, const T*
 
 template <class T>
 TAVIK_DETAIL_KERNEL TAVIK_DETAIL_AVX2_TARGET T* remove_flagged_avx2(
-    T* from, T* end, T* kept, const FlagOf<T>* flags);
+    T* from, T* end, T* kept, const FlagOf<T>* flags, bool last);
 
 #if TAVIK_AVX512_PATHS
 
@@ -128,11 +130,11 @@ TAVIK_DETAIL_KERNEL TAVIK_DETAIL_AVX512BW_TARGET T sum_avx512bw(const T* begin,
 
 template <class T>
 TAVIK_DETAIL_KERNEL TAVIK_DETAIL_AVX512F_TARGET T* remove_flagged_avx512f(
-    T* from, T* end, T* kept, const FlagOf<T>* flags);
+    T* from, T* end, T* kept, const FlagOf<T>* flags, bool last);
 
 template <class T>
 TAVIK_DETAIL_KERNEL TAVIK_DETAIL_AVX512BW_TARGET T* remove_flagged_avx512bw(
-    T* from, T* end, T* kept, const FlagOf<T>* flags);
+    T* from, T* end, T* kept, const FlagOf<T>* flags, bool last);
 
 #endif  // TAVIK_AVX512_PATHS
 #endif  // TAVIK_DETAIL_AVX2
@@ -147,7 +149,7 @@ TAVIK_DETAIL_KERNEL T sum_neon(const T* begin, const T* end);
 
 template <class T>
 TAVIK_DETAIL_KERNEL T* remove_flagged_neon(T* from, T* end, T* kept,
-                                           const FlagOf<T>* flags);
+                                           const FlagOf<T>* flags, bool last);
 
 #endif  // TAVIK_DETAIL_NEON
 

@@ -138,8 +138,9 @@ T sum_neon(const T* begin, const T* end) {
 }
 
 template <class T>
-T* remove_flagged_neon(T* from, T* end, T* kept, const FlagOf<T>* flags) {
-  return detail::remove_flagged_vector<detail::NeonLanes<T>>(from, end, kept, flags);
+T* remove_flagged_neon(T* from, T* end, T* kept, const FlagOf<T>* flags, bool last) {
+  return detail::remove_flagged_vector<detail::NeonLanes<T>>(from, end, kept, flags,
+                                                             last);
 }
 
 TAVIK_DETAIL_END_DETAIL

@@ -209,14 +209,16 @@ template <class Lanes, Store kForm = Store::by_size, class T>
 // The kernels' remove_flagged (Kernels.h), over one block of the caller's.
 template <class Lanes, class T>
 [[gnu::always_inline]] inline T* remove_flagged_vector(T* from, T* end, T* kept,
-                                                       const FlagOf<T>* flags) {
+                                                       const FlagOf<T>* flags,
+                                                       bool last) {
   const ByFlags<Lanes, T> take{from, flags};
   if (kept == nullptr) {
     kept = detail::find_vector<Lanes>(from, end, take);
     if (kept == end) return nullptr;
     from = kept + 1;
   }
-  return detail::compact_vector<Lanes, Store::whole_vector>(from, end, kept, take);
+  kept = detail::compact_vector<Lanes, Store::whole_vector>(from, end, kept, take);
+  return last ? detail::fill_vector<Lanes>(kept, end) : kept;
 }
 
 // Four independent vector totals. Each lane wraps as sum_generic's unsigned
