@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: BSL-1.0
 # Tavik::remove_if against std::remove_if (bench/functions_bench's
-# BM_RemoveIf) in every configuration a user may build: -O3 (the release
+# BM_RemoveIf, which times the two side by side and gives the median of
+# their ratios) in every configuration a user may build: -O3 (the release
 # preset) and -O2; with the AVX-512 paths and without them
 # (TAVIK_AVX512_PATHS=0, so that an AVX-512 processor takes AVX2); in the
 # compiled form (functions_bench) and header-only (functions_bench_header_only).
 # Each configuration is built in build/bench-remove-if/, and each binary runs
-# REPETITIONS interleaved repetitions (default 5). Prints a table per element
-# type: Tavik's time over std's, medians.
+# REPETITIONS repetitions (default 5). Prints a table per element type: the
+# median over the repetitions of Tavik's time over std's.
 #   bench/remove-if.sh [REPETITIONS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,20 +31,18 @@ for level in O3 O2; do
       [[ $form == header-only ]] && binary+=_header_only
       echo "$level, $paths, $form" >&2
       "$binary" --benchmark_filter='BM_RemoveIf' --benchmark_min_time=0.05 \
-        --benchmark_repetitions="$repetitions" --benchmark_enable_random_interleaving=true \
-        --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null |
+        --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+        --benchmark_format=csv 2>/dev/null |
         awk -F, -v config="$level $paths $form" '$1 ~ /_median"$/ {
-          name = $1; gsub(/"|\/manual_time|_median/, "", name); print config, name, $3 }' \
+          name = $1; gsub(/"|\/manual_time|_median/, "", name); print config, name, $(NF - 1) }' \
           >>"$work/medians"
     done
   done
 done
 
 # One row per configuration and predicate, one column per n: Tavik / std.
-awk '{ split($4, part, "/"); key = $1 " " $2 " " $3 "|" part[2] "|" part[3] "|" part[5]
-       time[key, part[4]] = $5; keys[key] = 1 }
-     END { for (key in keys) if ((key, "Std") in time)
-             printf "%s %.2f\n", key, time[key, "Tavik"] / time[key, "Std"] }' \
+awk '{ split($4, part, "/")
+       printf "%s %s %s|%s|%s|%s %.2f\n", $1, $2, $3, part[2], part[3], part[4], $5 }' \
   "$work/medians" | sort >"$work/ratios"
 for type in $(cut -d'|' -f2 "$work/ratios" | sort -u); do
   echo
