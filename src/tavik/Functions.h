@@ -276,5 +276,8 @@ TAVIK_DETAIL_END_NAMESPACE
 // what is needed and what to use instead.
 #include "detail/Misuse.h"
 
+// What only the header's own files use ends here.
+#include "detail/ConfigEnd.h"
+
 #endif  // !TAVIK_DETAIL_STOP
 #endif  // TAVIK_FUNCTIONS_H

@@ -27,6 +27,12 @@
 #undef min
 #undef max
 
+// The header keeps its own macros to itself.
+#if defined(TAVIK_DETAIL_BEGIN_NAMESPACE) || defined(TAVIK_DETAIL_HEX) || \
+    defined(TAVIK_DETAIL_AVX2_TARGET) || defined(TAVIK_DETAIL_KERNEL)
+#error "<tavik/Functions.h> leaves its own macros defined"
+#endif
+
 // clang 14 cannot compile libstdc++ 12's views.
 #if defined(__clang__) && __clang_major__ < 15
 #define VIEWS_COMPILE 0

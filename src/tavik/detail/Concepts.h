@@ -49,8 +49,9 @@ bool > ;
 
 // The few names of <ranges> that the forms need, written over the access
 // functions that <iterator> declares (std::ranges::begin, end, size, data):
-// <ranges> itself made a user's file take 1.15 times as long to compile
-// (g++ 12, bench/compile-cost.sh's file with and without it).
+// <ranges> itself made a user's file take 1.12 times as long to compile
+// (g++ 12 -O2, bench/compile-cost.sh's remove_if file with and without it;
+// docs/performance.md).
 namespace detail {
 
 template <class R>
