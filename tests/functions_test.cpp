@@ -311,8 +311,8 @@ TEST_P(RemovePaths, MatchShiftingOnRandomArrays) {
       // A build that assumes no NaN (-ffinite-math-only) takes a number in
       // its place.
       const T nan = kHasNaN ? Limits::quiet_NaN() : T(2);
-      const T pattern[] = {nan, T(-0.0), T(0.0), T(1), Limits::denorm_min(),
-                           -Limits::denorm_min()};
+      const T pattern[] = {
+          nan, T(-0.0), T(0.0), T(1), Limits::denorm_min(), -Limits::denorm_min()};
       std::vector<T> signed_zeros(40);
       for (std::size_t i = 0; i < signed_zeros.size(); ++i)
         signed_zeros[i] = pattern[i % std::size(pattern)];

@@ -71,10 +71,10 @@ struct ClassOfMember<Member Class::*> {
 // The one place where remove_if asks: pred(element) as std::invoke calls it,
 // the result read as a bool. <functional>, which declares std::invoke, made
 // a user's file take 1.17 times as long to compile (as <ranges> did,
-// Concepts.h), so its rules for one argument are written here. A member pointer reaches the element, what
-// it points to, or, for a std::reference_wrapper, what that refers to: the
-// only case of the three where the element has neither the member's class
-// nor a unary *.
+// Concepts.h), so its rules for one argument are written here. A member
+// pointer reaches the element, what it points to, or, for a
+// std::reference_wrapper, what that refers to: the only case of the three
+// where the element has neither the member's class nor a unary *.
 template <class Pred, class T>
 constexpr bool satisfies(Pred& pred, T& element) {
   if constexpr (std::is_member_pointer_v<Pred>) {

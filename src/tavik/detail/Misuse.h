@@ -199,13 +199,13 @@ requires(!std::same_as<It, Sentinel>) It remove_if(It, Sentinel, Pred) {
 // The one error for elements that function (standard's twin) cannot take,
 // why being detail::refusal_of's answer; cannot says what does not compile.
 #define TAVIK_DETAIL_REFUSE_ELEMENTS(why, function, standard, cannot) \
-  static_assert(why != detail::Refusal::const_elements,               \
+  static_assert((why) != detail::Refusal::const_elements,             \
                 TAVIK_DETAIL_CONST_ELEMENTS(function));               \
-  static_assert(why != detail::Refusal::volatile_elements,            \
+  static_assert((why) != detail::Refusal::volatile_elements,          \
                 TAVIK_DETAIL_VOLATILE_ELEMENTS(function, standard));  \
-  static_assert(why != detail::Refusal::move_only_elements,           \
+  static_assert((why) != detail::Refusal::move_only_elements,         \
                 TAVIK_DETAIL_MOVE_ONLY_ELEMENTS(function, standard)); \
-  static_assert(why != detail::Refusal::cannot_ask, cannot(function))
+  static_assert((why) != detail::Refusal::cannot_ask, cannot(function))
 #define TAVIK_DETAIL_NO_ERASE(function)                                            \
   "Tavik::" function                                                               \
   " needs a container with erase(first, last), such as "                           \
