@@ -875,6 +875,14 @@ concept Removes = requires(T* p) {
   Tavik::remove(p, p, *p);
 };
 static_assert(Sums<int> && Removes<int> && !Sums<volatile int> && !Removes<volatile int>);
+// A temporary container's range forms return no iterator into elements that
+// are gone by the time the caller could use it, as std::ranges does; a
+// temporary view's elements outlive it.
+constexpr auto kAlways = [](int /*element*/) { return true; };
+static_assert(!std::is_same_v<decltype(Tavik::remove(std::vector<int>{}, 1)),
+                              std::vector<int>::iterator> &&
+              std::is_same_v<decltype(Tavik::remove_if(std::span<int>{}, kAlways)),
+                             std::span<int>::iterator>);
 // Read-only elements can be totalled, not removed; move-only ones neither.
 static_assert(Sums<const int> && !Removes<const int>);
 static_assert(!Sums<std::unique_ptr<int>> && !Removes<std::unique_ptr<int>>);

@@ -19,6 +19,11 @@
 #                   programs unchanged
 #   hidden          the checkout embedded as a shared library by a parent
 #                   whose default visibility is hidden
+#   paths-off       the library alone built with the cache option
+#                   TAVIK_VECTOR_PATHS=OFF and installed; its users, found by
+#                   find_package and by pkg-config, link only if they are
+#                   given the switch too (they would ask for kernels the
+#                   library lacks)
 #   shared-object   the install of BINARY_DIR (a static library) linked into
 #                   a shared object, which the program calls
 #   libc++          that install, linked by LIBCXX with libc++
@@ -198,6 +203,17 @@ elseif(WAY STREQUAL "shared")
   endif()
   find_program_built(consumer program)
   run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${program})
+  expect_the_consumers_report()
+elseif(WAY STREQUAL "paths-off")
+  build_library("${SOURCE_DIR}" "${WORK}/library" -DTAVIK_VECTOR_PATHS=OFF)
+  install_library("${WORK}/library" Tavik_Development)
+  build_and_test_consumer("-DCMAKE_PREFIX_PATH=${prefix}")
+  set(find ${CMAKE_COMMAND} -E env "PKG_CONFIG_PATH=${pkg_config_path}" ${PKG_CONFIG})
+  run(${find} --cflags --libs tavik-compiled)
+  separate_arguments(flags UNIX_COMMAND "${output}")
+  run(${CXX} -std=c++20 ${compile_flags} "${examples_dir}/quick_start.cpp" ${flags}
+    ${link_flags} -o "${WORK}/quick_start")
+  run("${WORK}/quick_start")
   expect_the_consumers_report()
 elseif(WAY STREQUAL "hidden")
   build_and_test_consumer("-DTAVIK_SOURCE_DIR=${SOURCE_DIR}" -DBUILD_SHARED_LIBS=ON
