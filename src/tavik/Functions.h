@@ -13,24 +13,28 @@
 //   // keeps the rest in order, and returns the new end; every place past it
 //   // holds the range's original last element.
 //   template <class T, class U = T> requires Removable<T, U>
-//   constexpr T* remove(T* begin, T* end, U item);
-//   template <ContiguousIterator It, class U> constexpr It remove(It begin, It end, U
-//   item); template <ContiguousRange R, class U> constexpr iterator remove(R&& range, U
-//   item); template <class T, class Pred> requires RemovableIf<T, Pred> constexpr T*
-//   remove_if(T* begin, T* end, Pred pred); template <ContiguousIterator It, class Pred>
-//   constexpr It remove_if(It begin, It end, Pred pred); template <ContiguousRange R,
-//   class Pred> constexpr iterator remove_if(R&& range, Pred pred);
+//     constexpr T* remove(T* begin, T* end, U item);
+//   template <ContiguousIterator It, class U>
+//     constexpr It remove(It begin, It end, U item);
+//   template <ContiguousRange R, class U>
+//     constexpr iterator remove(R&& range, U item);
+//   template <class T, class Pred> requires RemovableIf<T, Pred>
+//     constexpr T* remove_if(T* begin, T* end, Pred pred);
+//   template <ContiguousIterator It, class Pred>
+//     constexpr It remove_if(It begin, It end, Pred pred);
+//   template <ContiguousRange R, class Pred>
+//     constexpr iterator remove_if(R&& range, Pred pred);
 //
 //   // std::erase and std::erase_if for a contiguous container with
 //   // erase(first, last): how many elements went.
-//   template <ContiguousRange C, class U> constexpr size erase(C& container, U item);
-//   template <ContiguousRange C, class Pred> constexpr size erase_if(C& container, Pred
-//   pred);
+//   template <ErasableContainer C, class U> constexpr size erase(C& container, U item);
+//   template <ErasableContainer C, class Pred>
+//     constexpr size erase_if(C& container, Pred pred);
 //
 //   // The elements separated by ", ", then std::endl; to std::cout by default.
-//   template <Displayable It, sentinel_for<It> S> void display([std::ostream& out,] It
-//   begin, S end); template <DisplayableRange R> void display([std::ostream& out,] R&&
-//   range);
+//   template <Displayable It, sentinel_for<It> S>
+//     void display([std::ostream& out,] It begin, S end);
+//   template <DisplayableRange R> void display([std::ostream& out,] R&& range);
 //
 //   // The path sum over T, and remove over T with an item of type U, take on
 //   // this processor; remove_path<T>() is also remove_if's over T.
