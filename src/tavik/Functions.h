@@ -219,21 +219,13 @@ requires RemovableIf<std::remove_reference_t<detail::ReferenceOf<R>>, Pred>
 template <ErasableContainer C, class U = detail::ValueOf<C>>
 requires Removable<detail::ValueOf<C>, U>
 constexpr detail::SizeOf<C> erase(C& container, U item) {
-  const auto kept = Tavik::remove(container, std::move(item));
-  const auto end = std::ranges::end(container);
-  const auto erased = static_cast<detail::SizeOf<C>>(end - kept);
-  container.erase(kept, end);
-  return erased;
+  return detail::erase_vacated(container, Tavik::remove(container, std::move(item)));
 }
 
 template <ErasableContainer C, class Pred>
 requires RemovableIf<detail::ValueOf<C>, Pred>
 constexpr detail::SizeOf<C> erase_if(C& container, Pred pred) {
-  const auto kept = Tavik::remove_if(container, std::move(pred));
-  const auto end = std::ranges::end(container);
-  const auto erased = static_cast<detail::SizeOf<C>>(end - kept);
-  container.erase(kept, end);
-  return erased;
+  return detail::erase_vacated(container, Tavik::remove_if(container, std::move(pred)));
 }
 
 // Writes the elements of [begin, end) to out, separated by ", ", then ends

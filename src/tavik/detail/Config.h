@@ -183,7 +183,7 @@
 #else
 #define TAVIK_DETAIL_FINITE_MATH 0
 #endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if TAVIK_DETAIL_X86_64
 #define TAVIK_DETAIL_TARGET_NAME                                                        \
   TAVIK_DETAIL_TARGET_OF(                                                               \
       TAVIK_DETAIL_HEX(TAVIK_DETAIL_HAS(__SSE3__), TAVIK_DETAIL_HAS(__SSSE3__),         \

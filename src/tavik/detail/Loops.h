@@ -163,6 +163,16 @@ constexpr T* fill_vacated(T* kept, T* end) {
   return kept;
 }
 
+// What erase and erase_if do once remove or remove_if has returned kept:
+// erase the places from there to the container's end, and say how many went.
+template <class C>
+constexpr SizeOf<C> erase_vacated(C& container, IteratorOf<C> kept) {
+  const auto end = std::ranges::end(container);
+  const auto erased = static_cast<SizeOf<C>>(end - kept);
+  container.erase(kept, end);
+  return erased;
+}
+
 // The one definition of what remove and remove_if do; the faster paths below
 // must leave exactly the same array, return the same end and store nowhere
 // else: nothing before the first match, nothing at the last place, nothing
