@@ -738,7 +738,8 @@ TEST_P(RemoveIfPaths, ShowThePredicateWhatThePlainLoopShowsIt) {
 
 // A predicate that throws on its call number `at` loses no element it had
 // not taken: those before that it left are at the start, in order, and the
-// one it threw on and all after it are where they were.
+// one it threw on and all after it are where they were; every place between
+// holds an element of the range.
 TEST_P(RemoveIfPaths, LoseNoElementThatAThrowingPredicateLeft) {
   Run([](auto type) {
     using T = decltype(type);
@@ -761,6 +762,10 @@ TEST_P(RemoveIfPaths, LoseNoElementThatAThrowingPredicateLeft) {
       EXPECT_TRUE(std::equal(left.begin(), left.end(), actual.begin)) << "at " << at;
       EXPECT_TRUE(std::equal(input.begin() + at, input.end(), actual.begin + at))
           << "at " << at;
+      for (const T* p = actual.begin + left.size(); p != actual.begin + at; ++p) {
+        EXPECT_NE(std::find(input.begin(), input.end(), *p), input.end())
+            << "at " << at << ", place " << p - actual.begin;
+      }
     }
   });
 }

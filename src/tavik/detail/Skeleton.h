@@ -14,19 +14,26 @@ TAVIK_DETAIL_BEGIN_KERNELS
 
 // For each mask of Lanes lanes to keep, the indices of the kept lanes' Parts
 // parts (bytes for a byte shuffle, 4-byte words for a word permutation),
-// packed to the bottom.
+// packed to the bottom, then those of the other lanes: every lane of a
+// packed vector is a whole element of the block, so that the places a
+// partial compaction leaves past the kept ones (remove_if's, when the
+// predicate throws) hold elements of the range, never parts of several.
 template <std::size_t Lanes, std::size_t Parts>
 inline constexpr auto kPackParts = [] {
   constexpr std::size_t kMasks = std::size_t{1} << Lanes;
   std::array<std::array<std::uint8_t, Lanes * Parts>, kMasks> table{};
   for (std::size_t keep = 0; keep < kMasks; ++keep) {
     std::size_t next = 0;
-    for (std::size_t lane = 0; lane < Lanes; ++lane) {
-      if ((keep & (std::size_t{1} << lane)) == 0) continue;
-      for (std::size_t part = 0; part < Parts; ++part) {
-        table[keep][next++] = static_cast<std::uint8_t>(lane * Parts + part);
+    const auto append_lanes = [&](std::size_t kept) {
+      for (std::size_t lane = 0; lane < Lanes; ++lane) {
+        if (((keep >> lane) & 1) != kept) continue;
+        for (std::size_t part = 0; part < Parts; ++part) {
+          table[keep][next++] = static_cast<std::uint8_t>(lane * Parts + part);
+        }
       }
-    }
+    };
+    append_lanes(1);
+    append_lanes(0);
   }
   return table;
 }();
