@@ -30,17 +30,22 @@
 #   vendored        the folder tavik/ copied alone into a project, built by
 #                   CXX with -I
 #   mixed-flags     tests/consumer/mixed_flags.cpp built by CXX with and
-#                   without AVX-512 (-march=x86-64-v4) into one program, in
-#                   either link order and either form (the kernels from an
-#                   archive built here), each run by QEMU on a Haswell,
-#                   which has AVX2 and no AVX-512
+#                   without AVX-512 (-march=x86-64-v4) into one program, at
+#                   -O0 and -O2, in either link order and either form (the
+#                   kernels from an archive built here), each run by QEMU on
+#                   a Haswell, which has AVX2 and no AVX-512, and on a
+#                   Nehalem, which has neither; the weak functions both
+#                   objects define must be the same code
 # in the configuration CONFIG, compiled with FLAGS and linked with LINK_FLAGS
 # as well: those the library was built with (a sanitizer's, say), since an
 # installed library needs them in what links it.
 #   cmake -DWAY=... -DSOURCE_DIR=... -DBINARY_DIR=... -DWORK=... -DCONFIG=...
 #         -DGENERATOR=... -DCXX=... -DCTEST=... [-DPKG_CONFIG=...] [-DMESON=...]
-#         [-DLIBCXX=...] [-DQEMU=...] [-DAR=...] [-DNM=...] [-DFLAGS=...]
+#         [-DLIBCXX=...] [-DQEMU=...] [-DAR=...] [-DNM=...] [-DOBJDUMP=...]
+#         [-DFLAGS=...]
 #         [-DLINK_FLAGS=...] -P build-and-run.cmake
+cmake_policy(VERSION 3.21)
+
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output
     ERROR_VARIABLE output)
@@ -90,6 +95,38 @@ endfunction()
 function(find_program_built name variable)
   file(GLOB_RECURSE found LIST_DIRECTORIES false "${WORK}/build/${name}")
   set(${variable} "${found}" PARENT_SCOPE)
+endfunction()
+
+# What mixed_flags.cpp writes: for int, long long, float, double and an
+# 8-byte record, how many are left and their total.
+set(mixed_flags_report " 180 420 180 420 180 420 180 420 180 420\n")
+
+# The weak functions that both objects define, of which the linker keeps
+# one for both: each must be the same code in both, whatever flags built
+# them (a standard template instantiated over float by a file built with
+# AVX, say, would bring AVX into the other file's calls).
+function(expect_the_same_shared_code first second)
+  foreach(object first second)
+    run(${NM} --defined-only "${${object}}")
+    string(REGEX MATCHALL "[0-9a-f]+ W [^\n]+" weak "${output}")
+    string(REGEX REPLACE "[0-9a-f]+ W " "" weak_${object} "${weak}")
+    run(${OBJDUMP} -d --no-show-raw-insn --no-addresses "${${object}}")
+    set(code_${object} "${output}")
+  endforeach()
+  foreach(symbol IN LISTS weak_first)
+    if(NOT symbol IN_LIST weak_second)
+      continue()
+    endif()
+    string(REPLACE "." "\\." pattern "${symbol}")
+    foreach(object first second)
+      string(REGEX MATCH "\n<${pattern}>:\n[^\n]+(\n[^\n]+)*" function_${object}
+        "${code_${object}}")
+    endforeach()
+    if(NOT function_first STREQUAL function_second)
+      message(FATAL_ERROR "${first} and ${second} define ${symbol} differently:"
+        "${function_first}\n${function_second}")
+    endif()
+  endforeach()
 endfunction()
 
 set(consumer "${SOURCE_DIR}/tests/consumer")
@@ -233,52 +270,61 @@ elseif(WAY STREQUAL "vendored")
   run("${WORK}/quick_start")
   expect_the_consumers_report()
 elseif(WAY STREQUAL "mixed-flags")
-  set(compile ${CXX} -std=c++20 "-I${SOURCE_DIR}/src" -c "${consumer}/mixed_flags.cpp")
   set(compiled -DTAVIK_COMPILED_KERNELS=1)
   run(${CXX} -std=c++20 -O2 "-I${SOURCE_DIR}/src" ${compiled} -c
     "${SOURCE_DIR}/src/kernels.cpp" -o "${WORK}/kernels.o")
   run(${AR} rcs "${WORK}/libkernels.a" "${WORK}/kernels.o")
-  # Each case: the object with AVX-512 and how it is built, and the form of
-  # the one with main.
-  foreach(case IN ITEMS "header-only;-O2;header-only" "header-only;-O0;compiled"
-      "header-only;-O2;compiled" "compiled;-O2;compiled")
-    list(GET case 0 elsewhere_form)
-    list(GET case 1 level)
-    list(GET case 2 main_form)
-    set(elsewhere_flags -march=x86-64-v4 ${level} -DELSEWHERE)
-    if(elsewhere_form STREQUAL "compiled")
-      list(APPEND elsewhere_flags ${compiled})
-    endif()
-    set(main_flags -O0)
-    set(library)
-    if(main_form STREQUAL "compiled")
-      list(APPEND main_flags ${compiled})
-      set(library "${WORK}/libkernels.a")
-    endif()
-    run(${compile} ${elsewhere_flags} -o "${WORK}/elsewhere.o")
-    run(${compile} ${main_flags} -o "${WORK}/main.o")
-    foreach(order IN ITEMS "elsewhere;main" "main;elsewhere")
-      set(objects)
-      foreach(object IN LISTS order)
-        list(APPEND objects "${WORK}/${object}.o")
+  foreach(level -O0 -O2)
+    foreach(form header-only compiled)
+      set(flags ${level})
+      if(form STREQUAL "compiled")
+        list(APPEND flags ${compiled})
+      endif()
+      foreach(object elsewhere main)
+        set(${object}_${form} "${WORK}/${object}${level}-${form}.o")
       endforeach()
-      set(program "${WORK}/program")
-      run(${CXX} -static ${objects} ${library} -o "${program}")
-      set(shown "${elsewhere_form} ${level} with AVX-512, ${main_form} without, ${order}")
-      execute_process(COMMAND ${QEMU} -cpu Haswell "${program}" RESULT_VARIABLE result
-        OUTPUT_VARIABLE output ERROR_QUIET)
-      if(NOT result EQUAL 0 OR NOT output STREQUAL "180 420\n")
-        message(FATAL_ERROR "${shown}: ended with '${result}' and wrote '${output}'")
-      endif()
-      # A compiled form's program runs the library's kernels, not another
-      # file's copies.
-      if(main_form STREQUAL "compiled")
-        run(${NM} -C "${program}")
-        if(NOT output MATCHES "Tavik::v[0-9_]+::detail::library::remove_flagged_avx2")
-          message(FATAL_ERROR "${shown}: the library's kernels are not in the program")
+      run(${CXX} -std=c++20 "-I${SOURCE_DIR}/src" ${flags} -march=x86-64-v4 -DELSEWHERE
+        -c "${consumer}/mixed_flags.cpp" -o "${elsewhere_${form}}")
+      run(${CXX} -std=c++20 "-I${SOURCE_DIR}/src" ${flags}
+        -c "${consumer}/mixed_flags.cpp" -o "${main_${form}}")
+    endforeach()
+    # Each pair of forms, in either link order, run where AVX-512 is missing
+    # and where AVX2 is too.
+    foreach(elsewhere_form header-only compiled)
+      foreach(main_form header-only compiled)
+        expect_the_same_shared_code("${elsewhere_${elsewhere_form}}" "${main_${main_form}}")
+        set(library)
+        if(main_form STREQUAL "compiled" OR elsewhere_form STREQUAL "compiled")
+          set(library "${WORK}/libkernels.a")
         endif()
-      endif()
-      message("${shown}: 180 420")
+        foreach(order IN ITEMS "elsewhere;main" "main;elsewhere")
+          set(objects)
+          foreach(object IN LISTS order)
+            list(APPEND objects "${${object}_${${object}_form}}")
+          endforeach()
+          set(program "${WORK}/program")
+          run(${CXX} -static ${objects} ${library} -o "${program}")
+          foreach(cpu Nehalem Haswell)
+            list(JOIN order " first, then " linked)
+            string(CONCAT shown "${elsewhere_form} with AVX-512 and ${main_form} without, "
+              "${level}, ${linked}, on ${cpu}")
+            execute_process(COMMAND ${QEMU} -cpu ${cpu} "${program}" RESULT_VARIABLE result
+              OUTPUT_VARIABLE output ERROR_QUIET)
+            if(NOT result EQUAL 0 OR NOT output STREQUAL "${mixed_flags_report}")
+              message(FATAL_ERROR "${shown}: ended with '${result}' and wrote '${output}'")
+            endif()
+            message("${shown}: ${output}")
+          endforeach()
+          # A compiled form's program runs the library's kernels, not another
+          # file's copies.
+          if(main_form STREQUAL "compiled")
+            run(${NM} -C "${program}")
+            if(NOT output MATCHES "Tavik::v[0-9_]+::detail::library::remove_flagged_avx2")
+              message(FATAL_ERROR "${shown}: the library's kernels are not in the program")
+            endif()
+          endif()
+        endforeach()
+      endforeach()
     endforeach()
   endforeach()
   set(output "")

@@ -21,7 +21,7 @@ struct Avx2Lanes {
   __m256i vector;
 
   TAVIK_DETAIL_AVX2_TARGET explicit Avx2Lanes(T item)
-      : vector(load(detail::copies<kLanes>(item).data())) {}
+      : vector(load(detail::copies<kLanes>(item).lane)) {}
 
   TAVIK_DETAIL_AVX2_TARGET Mask equal(const T* block) const {
     const __m256i loaded = load(block);
@@ -49,12 +49,12 @@ struct Avx2Lanes {
   TAVIK_DETAIL_AVX2_TARGET static T* store_kept(T* to, const T* block, Mask keep) {
     const __m256i loaded = load(block);
     if constexpr (sizeof(T) >= 4) {
-      const auto* words = kPackParts<kLanes, sizeof(T) / 4>[keep].data();
+      const auto* words = kPackParts<kLanes, sizeof(T) / 4>.lane[keep].lane;
       const __m256i order =
           _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(words)));
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(to),
                           _mm256_permutevar8x32_epi32(loaded, order));
-      return to + std::popcount(keep);
+      return to + detail::popcount(keep);
     } else {
       const __m128i low = _mm256_castsi256_si128(loaded);
       const __m128i high = _mm256_extracti128_si256(loaded, 1);
@@ -122,14 +122,14 @@ struct Avx2Lanes {
   TAVIK_DETAIL_AVX2_TARGET static T* store_eight(T* to, __m128i eight, Mask keep) {
     keep &= 0xFFu;
     const auto* order =
-        reinterpret_cast<const __m128i*>(kPackParts<8, sizeof(T)>[keep].data());
+        reinterpret_cast<const __m128i*>(kPackParts<8, sizeof(T)>.lane[keep].lane);
     auto* packed = reinterpret_cast<__m128i*>(to);
     if constexpr (sizeof(T) == 1) {
       _mm_storel_epi64(packed, _mm_shuffle_epi8(eight, _mm_loadl_epi64(order)));
     } else {
       _mm_storeu_si128(packed, _mm_shuffle_epi8(eight, _mm_loadu_si128(order)));
     }
-    return to + std::popcount(keep);
+    return to + detail::popcount(keep);
   }
 };
 

@@ -24,7 +24,7 @@ struct Avx512Lanes {
   __m512i vector;
 
   TAVIK_DETAIL_AVX512F_TARGET explicit Avx512Lanes(T item)
-      : vector(load(detail::copies<kLanes>(item).data())) {}
+      : vector(load(detail::copies<kLanes>(item).lane)) {}
 
   TAVIK_DETAIL_AVX512F_TARGET Mask equal(const T* block) const {
     const __m512i loaded = load(block);
@@ -52,12 +52,12 @@ struct Avx512Lanes {
 
   TAVIK_DETAIL_AVX512F_TARGET static T* store_kept(T* to, const T* block, Mask keep) {
     _mm512_storeu_si512(to, compressed(block, keep));
-    return to + std::popcount(keep);
+    return to + detail::popcount(keep);
   }
 
   TAVIK_DETAIL_AVX512F_TARGET static T* store_kept_only(T* to, const T* block,
                                                         Mask keep) {
-    const int kept = std::popcount(keep);
+    const int kept = detail::popcount(keep);
     const Mask first = _bzhi_u32(kAll, static_cast<unsigned>(kept));
     if constexpr (sizeof(T) == 4) {
       _mm512_mask_storeu_epi32(to, static_cast<__mmask16>(first),
@@ -116,7 +116,7 @@ struct Avx512Lanes<T, true> {
   __m512i vector;
 
   TAVIK_DETAIL_AVX512BW_TARGET explicit Avx512Lanes(T item)
-      : vector(_mm512_loadu_si512(detail::copies<kLanes>(item).data())) {}
+      : vector(_mm512_loadu_si512(detail::copies<kLanes>(item).lane)) {}
 
   TAVIK_DETAIL_AVX512BW_TARGET Mask equal(const T* block) const {
     const __m512i loaded = _mm512_loadu_si512(block);
@@ -138,12 +138,12 @@ struct Avx512Lanes<T, true> {
 
   TAVIK_DETAIL_AVX512BW_TARGET static T* store_kept(T* to, const T* block, Mask keep) {
     _mm512_storeu_si512(to, compressed(block, keep));
-    return to + std::popcount(keep);
+    return to + detail::popcount(keep);
   }
 
   TAVIK_DETAIL_AVX512BW_TARGET static T* store_kept_only(T* to, const T* block,
                                                          Mask keep) {
-    const int kept = std::popcount(keep);
+    const int kept = detail::popcount(keep);
     if constexpr (sizeof(T) == 1) {
       _mm512_mask_storeu_epi8(to, _bzhi_u64(kAll, static_cast<unsigned>(kept)),
                               compressed(block, keep));

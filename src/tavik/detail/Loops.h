@@ -4,7 +4,7 @@
 #ifndef TAVIK_DETAIL_LOOPS_H
 #define TAVIK_DETAIL_LOOPS_H
 
-#include <algorithm>
+#include <bit>
 #include <span>
 
 #include "Concepts.h"
@@ -41,6 +41,38 @@ concept WrappingInteger = (std::integral<T> && !std::same_as<T, bool>) || Intege
 
 template <WrappingInteger T>
 using Unsigned = typename UnsignedOf<T>::type;
+
+// <bit>'s popcount and countr_zero, on the compilers' builtins where they
+// have them. std::popcount and std::countr_zero are templates that a file
+// built with other instruction sets (-mpopcnt, -mbmi) compiles to other
+// instructions under the same names, one of which the linker keeps for the
+// whole program; these live in the file's own namespace.
+template <class Word>
+constexpr int popcount(Word word) {
+#if defined(__GNUC__) || defined(__clang__)
+  if constexpr (sizeof(Word) <= sizeof(unsigned)) {
+    return __builtin_popcount(word);
+  } else {
+    return __builtin_popcountll(word);
+  }
+#else
+  return std::popcount(word);
+#endif
+}
+
+// word is not 0.
+template <class Word>
+constexpr int countr_zero(Word word) {
+#if defined(__GNUC__) || defined(__clang__)
+  if constexpr (sizeof(Word) <= sizeof(unsigned)) {
+    return __builtin_ctz(word);
+  } else {
+    return __builtin_ctzll(word);
+  }
+#else
+  return std::countr_zero(word);
+#endif
+}
 
 // The one place where remove compares: item, on the left, with an element,
 // the result read as a bool. The conversions in it are the caller's, as they
@@ -156,10 +188,13 @@ constexpr T* find_generic(T* begin, T* end, const Removes& removes) {
 }
 
 // Every place in [kept, end - 1) takes the range's last element, which is
-// what shifting leaves behind; the last place keeps it. Returns kept.
+// what shifting leaves behind; the last place keeps it. Returns kept. A loop
+// of the header's own, not std::fill, which a file built with other
+// instruction sets compiles to other code under the same name.
 template <Element T>
 constexpr T* fill_vacated(T* kept, T* end) {
-  std::fill(kept, end - 1, *(end - 1));
+  const T& last = *(end - 1);
+  for (T* place = kept; place != end - 1; ++place) *place = last;
   return kept;
 }
 

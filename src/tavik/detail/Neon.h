@@ -20,7 +20,7 @@ struct NeonLanes {
   static constexpr Mask kAll = (Mask{1} << kLanes) - 1;
   uint8x16_t vector;
 
-  explicit NeonLanes(T item) : vector(load(detail::copies<kLanes>(item).data())) {}
+  explicit NeonLanes(T item) : vector(load(detail::copies<kLanes>(item).lane)) {}
 
   Mask equal(const T* block) const {
     const uint8x16_t loaded = load(block);
@@ -54,10 +54,10 @@ struct NeonLanes {
       to = store_eight(to, vget_low_u8(loaded), keep);
       return store_eight(to, vget_high_u8(loaded), keep >> 8);
     } else {
-      const std::uint8_t* const bytes = kPackParts<kLanes, sizeof(T)>[keep].data();
+      const std::uint8_t* const bytes = kPackParts<kLanes, sizeof(T)>.lane[keep].lane;
       const uint8x16_t order = vld1q_u8(bytes);
       vst1q_u8(reinterpret_cast<std::uint8_t*>(to), vqtbl1q_u8(loaded, order));
-      return to + std::popcount(keep);
+      return to + detail::popcount(keep);
     }
   }
 
@@ -75,9 +75,9 @@ struct NeonLanes {
 
   // Each lane's bit in its mask, within a byte for byte lanes.
   static constexpr auto kLaneBits = [] {
-    std::array<LaneBits, static_cast<std::size_t>(kLanes)> bits{};
-    for (std::size_t lane = 0; lane < bits.size(); ++lane) {
-      bits[lane] = static_cast<LaneBits>(1U << (lane % 8));
+    LaneArray<LaneBits, static_cast<std::size_t>(kLanes)> bits{};
+    for (std::size_t lane = 0; lane < static_cast<std::size_t>(kLanes); ++lane) {
+      bits.lane[lane] = static_cast<LaneBits>(1U << (lane % 8));
     }
     return bits;
   }();
@@ -88,8 +88,8 @@ struct NeonLanes {
 
   // equal's lanes, all ones or all zeros, as a Mask.
   static Mask mask(uint8x16_t equal) {
-    const uint8x16_t bits = vandq_u8(
-        equal, vld1q_u8(reinterpret_cast<const std::uint8_t*>(kLaneBits.data())));
+    const uint8x16_t bits =
+        vandq_u8(equal, vld1q_u8(reinterpret_cast<const std::uint8_t*>(kLaneBits.lane)));
     if constexpr (sizeof(T) == 1) {
       return vaddv_u8(vget_low_u8(bits)) | (Mask{vaddv_u8(vget_high_u8(bits))} << 8);
     } else if constexpr (sizeof(T) == 2) {
@@ -120,9 +120,9 @@ struct NeonLanes {
   // sets.
   static T* store_eight(T* to, uint8x8_t eight, Mask keep) {
     keep &= 0xFFU;
-    const std::uint8_t* const bytes = kPackParts<8, 1>[keep].data();
+    const std::uint8_t* const bytes = kPackParts<8, 1>.lane[keep].lane;
     vst1_u8(reinterpret_cast<std::uint8_t*>(to), vtbl1_u8(eight, vld1_u8(bytes)));
-    return to + std::popcount(keep);
+    return to + detail::popcount(keep);
   }
 };
 

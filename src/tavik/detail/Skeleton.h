@@ -4,13 +4,18 @@
 #ifndef TAVIK_DETAIL_SKELETON_H
 #define TAVIK_DETAIL_SKELETON_H
 
-#include <algorithm>
-#include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 
 TAVIK_DETAIL_BEGIN_KERNELS
+
+// The lanes of one vector in memory, as a lane set loads and stores them: a
+// plain array, not std::array, whose members a file built with other
+// instruction sets would compile to other code under the same names.
+template <class T, std::size_t Count>
+struct LaneArray {
+  T lane[Count];
+};
 
 // For each mask of Lanes lanes to keep, the indices of the kept lanes' Parts
 // parts (bytes for a byte shuffle, 4-byte words for a word permutation),
@@ -20,15 +25,14 @@ TAVIK_DETAIL_BEGIN_KERNELS
 // predicate throws) hold elements of the range, never parts of several.
 template <std::size_t Lanes, std::size_t Parts>
 inline constexpr auto kPackParts = [] {
-  constexpr std::size_t kMasks = std::size_t{1} << Lanes;
-  std::array<std::array<std::uint8_t, Lanes * Parts>, kMasks> table{};
-  for (std::size_t keep = 0; keep < kMasks; ++keep) {
+  LaneArray<LaneArray<std::uint8_t, Lanes * Parts>, std::size_t{1} << Lanes> table{};
+  for (std::size_t keep = 0; keep < (std::size_t{1} << Lanes); ++keep) {
     std::size_t next = 0;
     const auto append_lanes = [&](std::size_t kept) {
       for (std::size_t lane = 0; lane < Lanes; ++lane) {
         if (((keep >> lane) & 1) != kept) continue;
         for (std::size_t part = 0; part < Parts; ++part) {
-          table[keep][next++] = static_cast<std::uint8_t>(lane * Parts + part);
+          table.lane[keep].lane[next++] = static_cast<std::uint8_t>(lane * Parts + part);
         }
       }
     };
@@ -79,7 +83,8 @@ template <class Lanes, class T>
   constexpr std::uintptr_t kBytes = Lanes::kLanes * sizeof(T);
   const std::uintptr_t short_by =
       (kBytes - reinterpret_cast<std::uintptr_t>(p) % kBytes) % kBytes;
-  return p + (std::min)(static_cast<std::ptrdiff_t>(short_by / sizeof(T)), end - p);
+  const auto short_by_elements = static_cast<std::ptrdiff_t>(short_by / sizeof(T));
+  return p + (short_by_elements < end - p ? short_by_elements : end - p);
 }
 
 // What the paths take out of a range, as find and compact ask it: of a
@@ -144,7 +149,7 @@ template <class Lanes, class T, class Selector>
   }
   for (; end - begin >= kLanes; begin += kLanes) {
     if (const auto matches = take.matches(begin); matches != 0) {
-      return begin + std::countr_zero(matches);
+      return begin + detail::countr_zero(matches);
     }
   }
   return detail::find_generic(begin, end, take);
@@ -188,14 +193,14 @@ template <class Lanes, Store kForm, class T, class Selector>
 }
 
 // fill_vacated, a vector at a time: a removal fills as many places as it
-// removes elements, and at -O2 std::fill stores them one at a time.
+// removes elements, and at -O2 a loop stores them one at a time.
 template <class Lanes, class T>
 [[gnu::always_inline]] inline T* fill_vector(T* kept, T* end) {
   T* const last = end - 1;
   const Lanes copies(*last);
   T* place = kept;
   for (; last - place >= Lanes::kLanes; place += Lanes::kLanes) copies.store(place);
-  std::fill(place, last, *last);
+  detail::fill_vacated(place, end);
   return kept;
 }
 
@@ -255,18 +260,17 @@ template <class Lanes, class T>
   a.add(b);
   c.add(d);
   a.add(c);
-  for (const Total lane :
-       std::bit_cast<std::array<Total, static_cast<std::size_t>(kLanes)>>(a.vector)) {
-    total += lane;
-  }
+  LaneArray<T, static_cast<std::size_t>(kLanes)> lanes;
+  a.store(lanes.lane);
+  for (const T lane : lanes.lane) total += static_cast<Total>(lane);
   return static_cast<T>(total + static_cast<Total>(detail::sum_generic(begin, end)));
 }
 
 // item in every place: what a lane set loads to have it in every lane.
 template <std::size_t Count, class T>
-constexpr std::array<T, Count> copies(T item) {
-  std::array<T, Count> all;
-  all.fill(item);
+constexpr LaneArray<T, Count> copies(T item) {
+  LaneArray<T, Count> all;
+  for (T& lane : all.lane) lane = item;
   return all;
 }
 
