@@ -91,7 +91,7 @@ whole() {
   echo "| scenario 2 removals: through iterators / through pointers | $(ratio 'BM_RemoveScenario2<TavikRemoveIterators>/10000000' 'BM_RemoveScenario2<TavikRemove>/10000000') | within noise of 1 |"
   echo "| scenario 2 removals: as a range / through pointers | $(ratio 'BM_RemoveScenario2<TavikRemoveRange>/10000000' 'BM_RemoveScenario2<TavikRemove>/10000000') | within noise of 1 |"
   echo "| scenario 2 removals: generic / \`std::remove\` | $(ratio 'BM_RemoveScenario2<GenericRemove>/10000000' 'BM_RemoveScenario2<StdRemove>/10000000') | |"
-  echo "| scenario 2 removals: branchless / \`std::remove\` | $(ratio 'BM_RemoveScenario2<BranchlessRemove>/10000000' 'BM_RemoveScenario2<StdRemove>/10000000') | |"
+  echo "| scenario 2 removals: blocks / \`std::remove\` | $(ratio 'BM_RemoveScenario2<BlocksRemove>/10000000' 'BM_RemoveScenario2<StdRemove>/10000000') | |"
   echo "| scenario 2 removals: \`Tavik::remove\`, \`std::remove\` | $(ms 'BM_RemoveScenario2<TavikRemove>/10000000') ms, $(ms 'BM_RemoveScenario2<StdRemove>/10000000') ms | |"
   echo "| absent value, 10,000,000: \`Tavik::remove\` / \`std::count\` | $(ratio 'BM_RemoveAbsent<TavikRemove>' 'BM_CountAbsent') | at most 1 |"
   echo "| sum of 10,000,000: \`Tavik::sum\` / \`std::reduce\` | $(ratio 'BM_Sum<TavikSum>/10000000' 'BM_Sum<Reduce>/10000000') | at most 1.05 |"

@@ -77,12 +77,19 @@ int* LongLongItem(int* begin, int* end, int item) {
   return Tavik::remove(begin, end, static_cast<long long>(item));
 }
 
-// remove_if on one path with the predicate item == e, which must leave what
-// remove leaves.
+// remove on one path, and remove_if on one path with the predicate
+// item == e, which must leave what remove leaves.
+template <class T, Tavik::Path kPath>
+T* RemoveOn(T* begin, T* end, T item) {
+  return Tavik::detail::remove_on<Tavik::detail::Vacated::last_element>(kPath, begin, end,
+                                                                        item);
+}
+
 template <class T, Tavik::Path kPath>
 T* RemoveIfOn(T* begin, T* end, T item) {
   auto equal = [item](T& element) { return item == element; };
-  return Tavik::detail::remove_if_on(kPath, begin, end, equal);
+  return Tavik::detail::remove_if_on<Tavik::detail::Vacated::last_element>(kPath, begin,
+                                                                           end, equal);
 }
 
 template <class T>
@@ -93,8 +100,8 @@ void FuzzRemove(const std::vector<T>& input, T item) {
       expected.data();
   using Tavik::Path;
   std::vector<RemovePath<T>> paths = {
-      &Public<T>, &Tavik::detail::remove_generic<T>, &Tavik::detail::remove_branchless<T>,
-      &RemoveIfOn<T, Path::plain>, &RemoveIfOn<T, Path::branchless>};
+      &Public<T>, &RemoveOn<T, Path::plain>, &RemoveOn<T, Path::blocks>,
+      &RemoveIfOn<T, Path::plain>, &RemoveIfOn<T, Path::blocks>};
   if constexpr (std::is_same_v<T, int>) paths.push_back(&LongLongItem);
 #if TAVIK_DETAIL_AVX2
   if (Tavik::detail::avx2_available()) {

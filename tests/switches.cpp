@@ -15,7 +15,7 @@ struct Seen {
 };
 
 static Seen SeenHere() {
-  Tavik::Path expected = Tavik::Path::branchless;
+  Tavik::Path expected = Tavik::Path::blocks;
 #if TAVIK_DETAIL_NEON
   expected = Tavik::Path::neon;
 #elif TAVIK_DETAIL_AVX2

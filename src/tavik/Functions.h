@@ -11,7 +11,8 @@
 //
 //   // Takes out every element e with item == e (remove) or pred(e) (remove_if),
 //   // keeps the rest in order, and returns the new end; every place past it
-//   // holds the range's original last element.
+//   // holds the range's original last element (copyable elements), or what
+//   // moving the kept ones down left there (move-only elements).
 //   template <class T, class U = T> requires Removable<T, U>
 //     constexpr T* remove(T* begin, T* end, U item);
 //   template <ContiguousIterator It, class U>
@@ -26,7 +27,8 @@
 //     constexpr iterator remove_if(R&& range, Pred pred);
 //
 //   // std::erase and std::erase_if for a contiguous container with
-//   // erase(first, last): how many elements went.
+//   // erase(first, last): the kept elements moved down, the rest erased;
+//   // how many elements went.
 //   template <ErasableContainer C, class U> constexpr size erase(C& container, U item);
 //   template <ErasableContainer C, class Pred>
 //     constexpr size erase_if(C& container, Pred pred);
@@ -38,13 +40,13 @@
 //
 //   // The path sum over T, and remove over T with an item of type U, take on
 //   // this processor; remove_path<T>() is also remove_if's over T.
-//   enum class Path { plain, branchless, avx2, avx512, neon };
+//   enum class Path { plain, branchless, avx2, avx512, neon, blocks };
 //   std::ostream& operator<<(std::ostream& out, Path path);  // "plain", ...
 //   template <Summable T> Path sum_path() noexcept;
 //   template <class T, class U = T> Path remove_path() noexcept;
 //
 //   // The version that runs: the compiled library's, or the header's own.
-//   int version() noexcept;  // TAVIK_VERSION (<tavik/Version.h>), 10300 for 1.3.0
+//   int version() noexcept;  // TAVIK_VERSION (<tavik/Version.h>), 10400 for 1.4.0
 // }
 //
 // sum, remove and remove_if, and the path queries, are [[nodiscard]]. The
@@ -80,6 +82,7 @@ inline std::ostream& operator<<(std::ostream& out, Path path) {
     case Path::avx2: return out << "avx2";
     case Path::avx512: return out << "avx512";
     case Path::neon: return out << "neon";
+    case Path::blocks: return out << "blocks";
   }
   return out << "Path(" << static_cast<int>(path) << ")";
 }
@@ -93,7 +96,8 @@ TAVIK_DETAIL_BEGIN_NAMESPACE
 // on this processor at run time; constant evaluation takes the plain loops.
 // An integer item of another type takes the element type's own path (or
 // none, when no element can equal it). remove_if over T takes the path of
-// remove_path<T>(), which answers for any element type, with == or without.
+// remove_path<T>(), which answers for any element type, with == or without;
+// erase and erase_if take those of remove and remove_if.
 template <Summable T>
 [[nodiscard]] Path sum_path() noexcept {
   if constexpr (detail::VectorInteger<T>) {
@@ -106,14 +110,7 @@ template <Summable T>
 template <class T, class U = T>
 [[nodiscard]] Path remove_path() noexcept requires Removable<T, U> ||
     (std::same_as<T, U>&& Element<T>) {
-  constexpr Path loop = std::is_trivially_copyable_v<T> ? Path::branchless : Path::plain;
-  if constexpr (detail::OtherInteger<T, U>) {
-    return Tavik::remove_path<T>();
-  } else if constexpr (detail::VectorElement<T> && std::same_as<T, U>) {
-    return detail::vector_path<T>(loop);
-  } else {
-    return loop;
-  }
+  return detail::remove_path_of<T, U>();
 }
 
 // Returns T{} plus every element of [begin, end), in order. Integers are
@@ -142,26 +139,20 @@ requires Summable<detail::ValueOf<R>>
 }
 
 // Takes every element e with item == e out of [begin, end) and returns the
-// new end. [begin, new end) keeps the other elements in their order; every
+// new end. [begin, new end) keeps the other elements in their order, each
+// copied down once where it moves (moved, for move-only elements); every
 // place in [new end, end) holds the range's original last element, which is
-// what shifting the rest down on each match would have left there. Compares
-// each element once, as item == element, and stores only where shifting
-// would: nothing if nothing matches.
+// what shifting the rest down on each match would have left there (for
+// move-only elements, what moving left there, as std::remove leaves it).
+// Compares each element once, as item == element, and assigns only where
+// shifting would: nothing if nothing matches.
 //
 // item is the caller's value, not converted to T, so it compares as it would
 // in the caller's own ==; it is a copy, so it may name an element of the range.
 template <class T, class U = T>
 requires Removable<T, U>
 [[nodiscard]] constexpr T* remove(T* begin, T* end, U item) {
-  if constexpr (detail::OtherInteger<T, U>) {
-    if (!detail::some_element_can_equal<T>(item)) return end;
-    return Tavik::remove(begin, end, static_cast<T>(item));
-  } else {
-    if (std::is_constant_evaluated()) {
-      return detail::remove_generic(begin, end, std::move(item));
-    }
-    return detail::remove_on(Tavik::remove_path<T, U>(), begin, end, std::move(item));
-  }
+  return detail::remove_leaving<detail::kRemoveLeaves<T>>(begin, end, item);
 }
 
 // The same over contiguous iterators or a contiguous range, returning their
@@ -192,8 +183,7 @@ requires Removable<std::remove_reference_t<detail::ReferenceOf<R>>, U>
 template <class T, class Pred>
 requires RemovableIf<T, Pred>
 [[nodiscard]] constexpr T* remove_if(T* begin, T* end, Pred pred) {
-  if (std::is_constant_evaluated()) return detail::remove_if_generic(begin, end, pred);
-  return detail::remove_if_on(Tavik::remove_path<T>(), begin, end, pred);
+  return detail::remove_if_leaving<detail::kRemoveLeaves<T>>(begin, end, pred);
 }
 
 template <ContiguousIterator It, class Pred>
@@ -212,20 +202,31 @@ requires RemovableIf<std::remove_reference_t<detail::ReferenceOf<R>>, Pred>
 }
 
 // C++20's std::erase and std::erase_if for a contiguous container with
-// erase(first, last) (std::vector, std::basic_string, ...): remove as remove
-// and remove_if do, erase the places past the new end and return how many
-// elements went. Should pred throw, nothing is erased.
+// erase(first, last) (std::vector, std::basic_string, ...): take out what
+// remove and remove_if take out, moving each kept element down once where it
+// moves (as std::erase_if does, for any element type it takes, move-only ones
+// included), then erase the places past the new end without assigning to
+// them first, and return how many elements went. Should pred, == or a move
+// throw, nothing is erased.
 
 template <ErasableContainer C, class U = detail::ValueOf<C>>
 requires Removable<detail::ValueOf<C>, U>
 constexpr detail::SizeOf<C> erase(C& container, U item) {
-  return detail::erase_vacated(container, Tavik::remove(container, std::move(item)));
+  auto* const first = std::ranges::data(container);
+  auto* const end = first + std::ranges::size(container);
+  return detail::erase_past(
+      container,
+      detail::remove_leaving<detail::Vacated::moved_from>(first, end, item) - first);
 }
 
 template <ErasableContainer C, class Pred>
 requires RemovableIf<detail::ValueOf<C>, Pred>
 constexpr detail::SizeOf<C> erase_if(C& container, Pred pred) {
-  return detail::erase_vacated(container, Tavik::remove_if(container, std::move(pred)));
+  auto* const first = std::ranges::data(container);
+  auto* const end = first + std::ranges::size(container);
+  return detail::erase_past(
+      container,
+      detail::remove_if_leaving<detail::Vacated::moved_from>(first, end, pred) - first);
 }
 
 // Writes the elements of [begin, end) to out, separated by ", ", then ends

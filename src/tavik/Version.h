@@ -5,10 +5,10 @@
 #define TAVIK_VERSION_H
 
 #define TAVIK_VERSION_MAJOR 1
-#define TAVIK_VERSION_MINOR 3
+#define TAVIK_VERSION_MINOR 4
 #define TAVIK_VERSION_PATCH 0
 
-// The three as one number, 10300 for 1.3.0, to compare in an #if.
+// The three as one number, 10400 for 1.4.0, to compare in an #if.
 #define TAVIK_VERSION \
   (TAVIK_VERSION_MAJOR * 10000 + TAVIK_VERSION_MINOR * 100 + TAVIK_VERSION_PATCH)
 

@@ -9,13 +9,15 @@
 #include <deque>
 #include <iterator>
 #include <list>
-#include <memory>
 #include <span>
 #include <sstream>
 #include <vector>
 
 struct Unprintable {};
 struct Incomparable {};
+struct Unassignable {
+  const int id;
+};
 
 int main() {
   std::list<int> list = {1, 2};
@@ -47,8 +49,8 @@ int main() {
   const std::vector<int> fixed = {1, 2};
   return *Tavik::remove(fixed, 1);
 #elif CALL == 12
-  std::vector<std::unique_ptr<int>> owners(2);
-  return static_cast<int>(Tavik::erase_if(owners, [](const auto& p) { return !p; }));
+  std::vector<Unassignable> fixed = {{1}, {2}};
+  return static_cast<int>(Tavik::erase_if(fixed, [](const auto& f) { return f.id < 0; }));
 #elif CALL == 13
   std::vector<Incomparable> incomparable(2);
   incomparable.erase(

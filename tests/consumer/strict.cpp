@@ -93,6 +93,11 @@ int main() {
   Tavik::erase(doubles, 1.0F);
   Tavik::erase(floats, 1);
   Tavik::erase(unsigneds, -1);
+  // Move-only elements and records take the blocks path.
+  std::vector<std::unique_ptr<int>> owners(3);
+  Tavik::erase_if(owners, [](const std::unique_ptr<int>& owner) { return !owner; });
+  std::vector<std::pair<int, float>> pairs = {{1, 1.0F}, {2, 2.0F}};
+  Tavik::erase(pairs, std::pair{1, 1.0F});
   Tavik::display(std::list<int>{1, 2});
 #if VIEWS_COMPILE
   Tavik::display(std::views::iota(0, 3LL));

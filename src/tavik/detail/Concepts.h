@@ -16,36 +16,34 @@
 namespace Tavik {
 inline namespace TAVIK_DETAIL_ABI_NAMESPACE {
 
-// remove leaves copies of the range's last element past its new end, which
-// a move-only type cannot give: elements are copied, never moved.
+// The elements a removal takes: it assigns the kept ones to their places,
+// copies where the element is copyable and moves otherwise, so they must be
+// move-assignable, and it reads an element more than once or several at a
+// time, so volatile ones are refused (C++20 deprecates volatile parameters
+// and results, too).
 template <class T>
-concept CopyableToFillTheTail = std::copyable<T>;  // so move-only types are refused
-
-// Volatile elements are refused too: the paths below read and write an
-// element more than once or several at a time, and C++20 deprecates volatile
-// parameters and results.
-template <class T>
-concept Element = !std::is_volatile_v<T> && CopyableToFillTheTail<T>;
+concept Element =
+    std::is_object_v<T> && !std::is_volatile_v<T> && std::is_move_assignable_v<T>;
 
 template <class T>
-concept Summable = Element<T> && std::default_initializable<T> &&
-    requires(const T& a, const T& b) {
+concept Summable = !std::is_volatile_v<T> && std::copyable<T> &&
+                   std::default_initializable<T> && requires(const T& a, const T& b) {
   { a + b } -> std::convertible_to<T>;
 };
 
 // As remove compares: item, its own copy of what the caller gave, on the left
-// of an element, the result read as a bool.
+// of an element, the result read as a bool (an explicit operator bool will
+// do, as for std::remove).
 template <class T, class U = T>
 concept Removable = Element<T> && requires(U& item, T& element) {
-  { item == element } -> std::convertible_to<bool>;
+  static_cast<bool>(item == element);
 };
 
 // As remove_if asks: the caller's predicate, called through std::invoke with
 // the element as an lvalue, the result read as a bool.
 template <class T, class Pred>
 concept RemovableIf = Element<T> && std::invocable<Pred&, T&> &&
-                      std::convertible_to < std::invoke_result_t<Pred&, T&>,
-bool > ;
+    std::is_constructible_v<bool, std::invoke_result_t<Pred&, T&>>;
 
 // The few names of <ranges> that the forms need, written over the access
 // functions that <iterator> declares (std::ranges::begin, end, size, data):

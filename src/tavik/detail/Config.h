@@ -123,7 +123,7 @@
 #endif
 
 // Every name lives in Tavik::v<major>_<minor>, the ABI version, which the
-// shared library's soname repeats (libtavik.so.1.3). A patch release keeps
+// shared library's soname repeats (libtavik.so.1.4). A patch release keeps
 // both, so a program built against x.y.0 runs with x.y.1's library; a header
 // and a library of different ABI versions fail to link, naming the kernel
 // that the header misses.

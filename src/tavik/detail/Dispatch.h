@@ -1,19 +1,23 @@
 // SPDX-License-Identifier: BSL-1.0
-// The one boundary between the plain loops and the vector kernels; part of
-// <tavik/Functions.h>.
+// The one boundary between the plain loops, the blocks path and the vector
+// kernels, and the one driver of the removals that ask a block at a time;
+// part of <tavik/Functions.h>.
 #ifndef TAVIK_DETAIL_DISPATCH_H
 #define TAVIK_DETAIL_DISPATCH_H
 
 #include <cstdint>
 
+#include "Blocks.h"
 #include "Kernels.h"
 
 namespace Tavik {
 inline namespace TAVIK_DETAIL_ABI_NAMESPACE {
 
 // The ways sum, remove and remove_if can take: the plain loops, which define
-// what they do, the branchless removal, and the vector paths.
-enum class Path { plain, branchless, avx2, avx512, neon };
+// what they do, the vector paths, and the blocks path (Blocks.h) for every
+// other element type. branchless, 1.3's path for trivially copyable types,
+// is no longer taken: they take blocks.
+enum class Path { plain, branchless, avx2, avx512, neon, blocks };
 
 }  // namespace TAVIK_DETAIL_ABI_NAMESPACE
 }  // namespace Tavik
@@ -93,6 +97,21 @@ Path vector_path(Path otherwise) noexcept {
 #endif
 }
 
+// The path that remove over T with an item of type U takes, and remove_if
+// over T with U = T: a vector path for numbers compared with their own type,
+// where this processor has one, and otherwise blocks. An integer item of
+// another type takes the element type's own path (Loops.h).
+template <class T, class U>
+Path remove_path_of() noexcept {
+  if constexpr (OtherInteger<T, U>) {
+    return detail::remove_path_of<T, T>();
+  } else if constexpr (VectorElement<T> && std::same_as<T, U>) {
+    return detail::vector_path<T>(Path::blocks);
+  } else {
+    return Path::blocks;
+  }
+}
+
 // sum, remove and remove_if on the path that path names. The if constexpr
 // only keeps out what cannot compile for T; path alone decides.
 template <Summable T>
@@ -110,26 +129,6 @@ T sum_on(Path path, const T* begin, const T* end) {
   }
   static_cast<void>(path);
   return detail::sum_generic(begin, end);
-}
-
-template <class T, class U>
-T* remove_on(Path path, T* begin, T* end, U item) requires Removable<T, U> {
-  if constexpr (VectorElement<T> && std::same_as<T, U>) {
-#if TAVIK_AVX512_PATHS
-    if (path == Path::avx512) return detail::remove_avx512(begin, end, item);
-#endif
-#if TAVIK_DETAIL_AVX2
-    if (path == Path::avx2) return detail::remove_avx2(begin, end, item);
-#endif
-#if TAVIK_DETAIL_NEON
-    if (path == Path::neon) return detail::remove_neon(begin, end, item);
-#endif
-  }
-  if constexpr (std::is_trivially_copyable_v<T>) {
-    if (path == Path::branchless)
-      return detail::remove_branchless(begin, end, std::move(item));
-  }
-  return detail::remove_generic(begin, end, std::move(item));
 }
 
 #if TAVIK_VECTOR_PATHS
@@ -151,83 +150,180 @@ T* remove_flagged_on(Path path, T* from, T* end, T* kept, const FlagOf<T>* flags
 #endif
 }
 
-// The caller's elements in blocks of this many, which start 64 bytes apart
-// after the first, so that the kernels' vectors start on their boundaries.
-inline constexpr std::ptrdiff_t kFlaggedBlock = 256;
+// The vector paths' compaction, for the driver below: a flag of the
+// element's width for each element of a block of up to 256, all ones where
+// the element goes, which the library's kernel takes the block by. Blocks
+// start 64 bytes apart after the first, so that the kernels' vectors start
+// on their boundaries. Only the flags and the elements cross into the
+// library.
+template <Vacated kVacated, VectorElement T>
+struct KernelCompaction {
+  static constexpr std::ptrdiff_t kBlock = 256;
+  static constexpr bool kTakesBranches = false;
 
-// remove_if on a vector path. Here, in the caller's file and with its
-// flags, pred answers for a block of elements at a time, in order, into
-// flags on the stack; the kernel then takes the block by its flags. Should
-// pred throw, the kernel first takes the elements it has answered for, so
-// that the range is left as the plain loop leaves it, except in the places
-// past the kept elements and before the one pred threw on.
-template <VectorElement T, class Pred>
-T* remove_if_by_flags(Path path, T* begin, T* end, Pred& pred) {
-  using Flag = FlagOf<T>;
-  alignas(64) Flag flags[kFlaggedBlock];
-  // Whole blocks take the loop of constant length, which GCC vectorizes at
-  // -O2 too; answered counts the answers, for the handler below.
-  std::ptrdiff_t answered = 0;
-  const auto answer = [&](T* from, std::ptrdiff_t count) {
-    for (; answered < count; ++answered) {
-      flags[answered] =
-          detail::satisfies(pred, from[answered]) ? static_cast<Flag>(~Flag{0}) : Flag{0};
+  Path path;
+  alignas(64) FlagOf<T> flags[kBlock];
+
+  static std::ptrdiff_t block(const T* from, const T* end) {
+    constexpr std::uintptr_t kBoundary = 64;
+    const std::uintptr_t past_boundary =
+        reinterpret_cast<std::uintptr_t>(from) % kBoundary;
+    const std::ptrdiff_t length =
+        kBlock - static_cast<std::ptrdiff_t>(past_boundary / sizeof(T));
+    return end - from < length ? end - from : length;
+  }
+
+  void flag(std::ptrdiff_t at, bool removes) {
+    flags[at] = removes ? static_cast<FlagOf<T>>(~FlagOf<T>{0}) : FlagOf<T>{0};
+  }
+
+  // As BlockCompaction::take, but that kept may be null, until an element
+  // goes: the kernel then finds the first. The kernel fills the places past
+  // the kept elements in the last block, where kVacated asks for it.
+  T* take(T* from, T* to, T* kept, bool last) {
+    return detail::remove_flagged_on(path, from, to, kept, flags,
+                                     last && kVacated == Vacated::last_element);
+  }
+  static T* finish(T* kept, T* /*end*/) { return kept; }
+};
+
+#endif  // TAVIK_VECTOR_PATHS
+
+// The one driver of the removals that ask a block at a time. Here, in the
+// caller's file and with its flags, removes answers for a block of elements
+// at a time, in order, on the elements where they stand, into the
+// compaction's flags; the compaction then takes the block by them (the
+// blocks path's first finds the first element that goes, and may take a
+// block by branches, asking as it goes).
+// So removes, asked about an element, sees every element from that one on
+// as it was, and the range before it as the plain loop leaves it after the
+// block's first element. Should removes throw, the compaction first takes
+// the elements it has answered for, so that the range is left as the plain
+// loop leaves it but in the places past the kept elements and before the
+// one it threw on.
+template <class T, class Removes, class Compaction>
+T* remove_by_flags(T* begin, T* end, Removes& removes, Compaction& compaction) {
+  constexpr std::ptrdiff_t kBlock = Compaction::kBlock;
+  T* kept = nullptr;  // until an element goes
+  if constexpr (Compaction::kTakesBranches) {
+    kept = compaction.find(begin, end, removes);
+    if (kept == end) return end;
+    begin = kept + 1;
+  }
+  std::ptrdiff_t count = 0;
+  for (T* from = begin; from != end; from += count) {
+    count = compaction.block(from, end);
+    const bool last = from + count == end;
+    if constexpr (Compaction::kTakesBranches) {
+      if (compaction.by_branches()) {
+        kept = compaction.take_by_branches(from, from + count, kept, removes);
+        continue;
+      }
     }
-  };
-  const auto answer_block = [&](T* from, std::ptrdiff_t count) {
-    answered = 0;
-    if (count == kFlaggedBlock) {
-      answer(from, kFlaggedBlock);
-    } else {
-      answer(from, count);
-    }
-  };
-  T* kept = nullptr;  // until something matches
-  constexpr std::uintptr_t kBlockBytes = 64;
-  const std::uintptr_t past_boundary =
-      reinterpret_cast<std::uintptr_t>(begin) % kBlockBytes;
-  std::ptrdiff_t count =
-      kFlaggedBlock - static_cast<std::ptrdiff_t>(past_boundary / sizeof(T));
-  for (T* from = begin; from != end; from += count, count = kFlaggedBlock) {
-    if (end - from < count) count = end - from;
+    // Whole blocks take the loop of constant length, which GCC vectorizes at
+    // -O2 too; answered counts the answers, for the handler below.
+    std::ptrdiff_t answered = 0;
+    const auto answer = [&](std::ptrdiff_t length) {
+      for (; answered < length; ++answered) {
+        compaction.flag(answered, removes(from[answered]));
+      }
+    };
+    const auto answer_block = [&] {
+      if (count == kBlock) {
+        answer(kBlock);
+      } else {
+        answer(count);
+      }
+    };
 #if defined(__cpp_exceptions) || defined(__EXCEPTIONS)
-    if constexpr (!std::is_nothrow_invocable_v<Pred&, T&>) {
+    if constexpr (!noexcept(removes(*from))) {
       try {
-        answer_block(from, count);
+        answer_block();
       } catch (...) {
         if (answered != 0) {
-          kept =
-              detail::remove_flagged_on(path, from, from + answered, kept, flags, false);
+          static_cast<void>(compaction.take(from, from + answered, kept, false));
         }
         throw;
       }
     } else {
-      answer_block(from, count);
+      answer_block();
     }
 #else
-    answer_block(from, count);
+    answer_block();
 #endif
-    kept = detail::remove_flagged_on(path, from, from + count, kept, flags,
-                                     from + count == end);
+    kept = compaction.take(from, from + count, kept, last);
   }
-  return kept == nullptr ? end : kept;
+  return kept == nullptr ? end : compaction.finish(kept, end);
 }
 
-#endif  // TAVIK_VECTOR_PATHS
-
-template <class T, class Pred>
-T* remove_if_on(Path path, T* begin, T* end, Pred& pred) requires RemovableIf<T, Pred> {
+// Over the ways the kernels take no item: the plain loop, or the driver with
+// the vector paths' compaction or the blocks path's.
+template <Vacated kVacated, class T, class Removes>
+T* remove_by_path(Path path, T* begin, T* end, Removes& removes) {
+  if (path == Path::plain) return detail::remove_where<kVacated>(begin, end, removes);
 #if TAVIK_VECTOR_PATHS
   if constexpr (VectorElement<T>) {
-    if (path == Path::avx512 || path == Path::avx2 || path == Path::neon) {
-      return detail::remove_if_by_flags(path, begin, end, pred);
+    if (path != Path::blocks) {
+      KernelCompaction<kVacated, T> compaction{path, {}};
+      return detail::remove_by_flags(begin, end, removes, compaction);
     }
   }
 #endif
-  if constexpr (std::is_trivially_copyable_v<T>) {
-    if (path == Path::branchless) return detail::remove_if_branchless(begin, end, pred);
+  BlockCompaction<kVacated, T> compaction;
+  return detail::remove_by_flags(begin, end, removes, compaction);
+}
+
+// remove, remove_if, erase and erase_if on the path that path names, leaving
+// kVacated past the new end (the vector kernels that take an item fill the
+// places past it for either, which no number can tell). The if constexpr
+// only keeps out what cannot compile for T; path alone decides.
+template <Vacated kVacated, class T, class U>
+T* remove_on(Path path, T* begin, T* end, U& item) requires Removable<T, U> {
+  if constexpr (VectorElement<T> && std::same_as<T, U>) {
+#if TAVIK_AVX512_PATHS
+    if (path == Path::avx512) return detail::remove_avx512(begin, end, item);
+#endif
+#if TAVIK_DETAIL_AVX2
+    if (path == Path::avx2) return detail::remove_avx2(begin, end, item);
+#endif
+#if TAVIK_DETAIL_NEON
+    if (path == Path::neon) return detail::remove_neon(begin, end, item);
+#endif
   }
-  return detail::remove_if_generic(begin, end, pred);
+  EqualTo<U> removes{item};
+  return detail::remove_by_path<kVacated>(path, begin, end, removes);
+}
+
+template <Vacated kVacated, class T, class Pred>
+T* remove_if_on(Path path, T* begin, T* end, Pred& pred) requires RemovableIf<T, Pred> {
+  Satisfies<Pred> removes{pred};
+  return detail::remove_by_path<kVacated>(path, begin, end, removes);
+}
+
+// What remove and remove_if do, and erase and erase_if before they erase:
+// the removal over [begin, end), leaving kVacated past the new end, on the
+// path this processor takes; constant evaluation takes the plain loop. item
+// is the public form's own copy, which nothing here copies or moves again.
+template <Vacated kVacated, class T, class U>
+constexpr T* remove_leaving(T* begin, T* end, U& item) {
+  if constexpr (OtherInteger<T, U>) {
+    if (!detail::some_element_can_equal<T>(item)) return end;
+    T converted = static_cast<T>(item);
+    return detail::remove_leaving<kVacated>(begin, end, converted);
+  } else {
+    if (std::is_constant_evaluated()) {
+      return detail::remove_where<kVacated>(begin, end, EqualTo<U>{item});
+    }
+    return detail::remove_on<kVacated>(detail::remove_path_of<T, U>(), begin, end, item);
+  }
+}
+
+template <Vacated kVacated, class T, class Pred>
+constexpr T* remove_if_leaving(T* begin, T* end, Pred& pred) {
+  if (std::is_constant_evaluated()) {
+    return detail::remove_if_generic<kVacated>(begin, end, pred);
+  }
+  return detail::remove_if_on<kVacated>(detail::remove_path_of<T, T>(), begin, end, pred);
 }
 
 TAVIK_DETAIL_END_DETAIL

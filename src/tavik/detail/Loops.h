@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: BSL-1.0
-// The plain loops, which define what sum, remove and remove_if do, and the
-// branchless removal; part of <tavik/Functions.h>.
+// The plain loops, which define what sum, remove, remove_if, erase and
+// erase_if do; part of <tavik/Functions.h>.
 #ifndef TAVIK_DETAIL_LOOPS_H
 #define TAVIK_DETAIL_LOOPS_H
 
@@ -91,6 +91,9 @@ template <class T, class U>
 constexpr bool equals_item(U& item, T& element) {
   return static_cast<bool>(item == element);
 }
+template <class T, class U>
+inline constexpr bool kEqualsItemWithoutThrowing =
+    noexcept(static_cast<bool>(std::declval<U&>() == std::declval<T&>()));
 #pragma GCC diagnostic pop
 
 template <class Member>
@@ -132,12 +135,13 @@ constexpr bool satisfies(Pred& pred, T& element) {
 
 // What takes an element out: item == element for remove, pred(element) for
 // remove_if. The loops below ask it once for each element, in order, on the
-// element where it stands.
+// element where it stands. Each says whether asking can throw, so that the
+// paths pay for a throw only where one can come.
 template <class U>
 struct EqualTo {
   U& item;
   template <class T>
-  constexpr bool operator()(T& element) const {
+  constexpr bool operator()(T& element) const noexcept(kEqualsItemWithoutThrowing<T, U>) {
     return detail::equals_item(item, element);
   }
 };
@@ -146,7 +150,9 @@ template <class Pred>
 struct Satisfies {
   Pred& pred;
   template <class T>
-  constexpr bool operator()(T& element) const {
+  constexpr bool operator()(T& element) const noexcept(
+      std::is_nothrow_invocable_v<Pred&, T&>&&
+          std::is_nothrow_constructible_v<bool, std::invoke_result_t<Pred&, T&>>) {
     return detail::satisfies(pred, element);
   }
 };
@@ -187,64 +193,101 @@ constexpr T* find_generic(T* begin, T* end, const Removes& removes) {
   return begin;
 }
 
+// What a removal leaves in the places past its new end:
+//   last_element  copies of the range's original last element, which is what
+//                 shifting the rest down on each match leaves there: remove
+//                 and remove_if over copyable elements, which copy the kept
+//                 elements down (the last one must survive for the fill)
+//   moved_from    what moving the kept elements down left there: erase and
+//                 erase_if, which erase those places next, as std::erase_if
+//                 does, and remove and remove_if over move-only elements
+enum class Vacated { last_element, moved_from };
+
+// What remove and remove_if leave over T.
+template <class T>
+inline constexpr Vacated kRemoveLeaves =
+    std::copyable<T> ? Vacated::last_element : Vacated::moved_from;
+
+// Puts the element at from in the place to: a copy where the places past the
+// new end take the last element, a move otherwise.
+template <Vacated kVacated, class T>
+constexpr void relocate(T& to, T& from) {
+  if constexpr (kVacated == Vacated::last_element) {
+    to = from;
+  } else {
+    to = std::move(from);
+  }
+}
+
 // Every place in [kept, end - 1) takes the range's last element, which is
 // what shifting leaves behind; the last place keeps it. Returns kept. A loop
 // of the header's own, not std::fill, which a file built with other
 // instruction sets compiles to other code under the same name.
-template <Element T>
+template <class T>
 constexpr T* fill_vacated(T* kept, T* end) {
   const T& last = *(end - 1);
   for (T* place = kept; place != end - 1; ++place) *place = last;
   return kept;
 }
 
-// What erase and erase_if do once remove or remove_if has returned kept:
-// erase the places from there to the container's end, and say how many went.
+// Once the kept elements end at kept: fills the places from there to end
+// where kVacated asks for it, and returns kept.
+template <Vacated kVacated, class T>
+constexpr T* vacate(T* kept, T* end) {
+  if constexpr (kVacated == Vacated::last_element) detail::fill_vacated(kept, end);
+  return kept;
+}
+
+// What erase and erase_if do once the removal has kept the first `kept`
+// elements of the container: erase the places from there to its end, and
+// say how many went.
 template <class C>
-constexpr SizeOf<C> erase_vacated(C& container, IteratorOf<C> kept) {
+constexpr SizeOf<C> erase_past(C& container, std::ptrdiff_t kept) {
+  const auto begin = std::ranges::begin(container);
   const auto end = std::ranges::end(container);
-  const auto erased = static_cast<SizeOf<C>>(end - kept);
-  container.erase(kept, end);
+  const auto erased = static_cast<SizeOf<C>>(end - (begin + kept));
+  container.erase(begin + kept, end);
   return erased;
 }
 
-// The one definition of what remove and remove_if do; the faster paths below
-// must leave exactly the same array, return the same end and store nowhere
-// else: nothing before the first match, nothing at the last place, nothing
-// if nothing matches. Should removes throw, the elements before the one it
-// threw on that it kept are at the range's start, in order, and every place
-// from there on holds what it held before the call.
-template <Element T, class Removes>
+// The one definition of what remove, remove_if, erase and erase_if do to the
+// range; the faster paths must leave exactly the same array, return the same
+// end and assign nowhere else: nothing before the first match, nothing at
+// the last place, nothing if nothing matches. The kept elements are copied
+// or moved down in order, as kVacated says, each once. Should removes or an
+// assignment throw, the elements before the one being asked about (or
+// assigned from) that it kept are at the range's start, in order, and that
+// one and every place after it hold what they held before the call.
+template <Vacated kVacated, class T, class Removes>
 constexpr T* remove_where(T* begin, T* end, Removes removes) {
   T* const first = detail::find_generic(begin, end, removes);
   if (first == end) return end;
   T* kept = first;
   for (T* p = first + 1; p != end; ++p) {
     if (removes(*p)) continue;
-    // Copies, not moves: the last element must survive for the fill.
-    *kept = *p;
+    detail::relocate<kVacated>(*kept, *p);
     ++kept;
   }
-  return detail::fill_vacated(kept, end);
+  return detail::vacate<kVacated>(kept, end);
 }
 
-template <class T, class U = T>
+template <Vacated kVacated, class T, class U>
 requires Removable<T, U>
 constexpr T* remove_generic(T* begin, T* end, U item) {
-  return detail::remove_where(begin, end, EqualTo<U>{item});
+  return detail::remove_where<kVacated>(begin, end, EqualTo<U>{item});
 }
 
-template <class T, class Pred>
+template <Vacated kVacated, class T, class Pred>
 requires RemovableIf<T, Pred>
 constexpr T* remove_if_generic(T* begin, T* end, Pred& pred) {
-  return detail::remove_where(begin, end, Satisfies<Pred>{pred});
+  return detail::remove_where<kVacated>(begin, end, Satisfies<Pred>{pred});
 }
 
 // Copies the elements of [from, end) that removes leaves to kept onwards and
 // returns the end of what it kept. Stores every element and advances past
 // the kept ones only, so the loop has no branch to mispredict when matches
 // are frequent and irregular; kept must lie before from, so every store lands
-// in [kept, end - 1).
+// in [kept, end - 1). The vector paths' scalar head and tail, over numbers.
 template <class T, class Removes>
 constexpr T* compact_branchless(T* from, T* end, T* kept, const Removes& removes) {
   for (; from != end; ++from) {
@@ -253,27 +296,6 @@ constexpr T* compact_branchless(T* from, T* end, T* kept, const Removes& removes
     kept += !match;
   }
   return kept;
-}
-
-template <class T, class Removes>
-requires std::is_trivially_copyable_v<T>
-constexpr T* remove_branchless_where(T* begin, T* end, Removes removes) {
-  T* const first = detail::find_generic(begin, end, removes);
-  if (first == end) return end;
-  return detail::fill_vacated(detail::compact_branchless(first + 1, end, first, removes),
-                              end);
-}
-
-template <class T, class U = T>
-requires Removable<T, U> && std::is_trivially_copyable_v<T>
-constexpr T* remove_branchless(T* begin, T* end, U item) {
-  return detail::remove_branchless_where(begin, end, EqualTo<U>{item});
-}
-
-template <class T, class Pred>
-requires RemovableIf<T, Pred> && std::is_trivially_copyable_v<T>
-constexpr T* remove_if_branchless(T* begin, T* end, Pred& pred) {
-  return detail::remove_branchless_where(begin, end, Satisfies<Pred>{pred});
 }
 
 // Integers compare after the usual arithmetic conversions, which give every

@@ -44,7 +44,7 @@ enum class Refusal {
   no_erase,
   const_elements,
   volatile_elements,
-  move_only_elements,
+  unassignable_elements,
   cannot_ask
 };
 
@@ -52,7 +52,7 @@ template <class Element>
 constexpr Refusal refusal_of() {
   if (std::is_const_v<Element>) return Refusal::const_elements;
   if (std::is_volatile_v<Element>) return Refusal::volatile_elements;
-  if (!std::copyable<Element>) return Refusal::move_only_elements;
+  if (!std::is_move_assignable_v<Element>) return Refusal::unassignable_elements;
   return Refusal::cannot_ask;
 }
 
@@ -180,10 +180,10 @@ requires(!std::same_as<It, Sentinel>) It remove_if(It, Sentinel, Pred) {
   "Tavik::" function                                           \
   " does not take volatile elements, which it would read and " \
   "write more than once; use " standard
-#define TAVIK_DETAIL_MOVE_ONLY_ELEMENTS(function, standard)     \
-  "Tavik::" function                                            \
-  " needs copyable elements: the places past the new end hold " \
-  "copies of the range's last element; for move-only elements use " standard
+#define TAVIK_DETAIL_UNASSIGNABLE_ELEMENTS(function)                    \
+  "Tavik::" function                                                    \
+  " assigns the kept elements to their new places, and these elements " \
+  "cannot be assigned (a const member, say, or a deleted assignment)"
 #define TAVIK_DETAIL_CANNOT_COMPARE(function)                  \
   "Tavik::" function                                           \
   " compares item == element and reads the result as a bool, " \
@@ -203,8 +203,8 @@ requires(!std::same_as<It, Sentinel>) It remove_if(It, Sentinel, Pred) {
                 TAVIK_DETAIL_CONST_ELEMENTS(function));               \
   static_assert((why) != detail::Refusal::volatile_elements,          \
                 TAVIK_DETAIL_VOLATILE_ELEMENTS(function, standard));  \
-  static_assert((why) != detail::Refusal::move_only_elements,         \
-                TAVIK_DETAIL_MOVE_ONLY_ELEMENTS(function, standard)); \
+  static_assert((why) != detail::Refusal::unassignable_elements,      \
+                TAVIK_DETAIL_UNASSIGNABLE_ELEMENTS(function));        \
   static_assert((why) != detail::Refusal::cannot_ask, cannot(function))
 #define TAVIK_DETAIL_NO_ERASE(function)                                            \
   "Tavik::" function                                                               \
@@ -268,7 +268,7 @@ requires(!(ErasableContainer<C> &&
 #undef TAVIK_DETAIL_REFUSE_ELEMENTS
 #undef TAVIK_DETAIL_CONST_ELEMENTS
 #undef TAVIK_DETAIL_VOLATILE_ELEMENTS
-#undef TAVIK_DETAIL_MOVE_ONLY_ELEMENTS
+#undef TAVIK_DETAIL_UNASSIGNABLE_ELEMENTS
 #undef TAVIK_DETAIL_CANNOT_COMPARE
 #undef TAVIK_DETAIL_CANNOT_ASK
 #undef TAVIK_DETAIL_CONST_CONTAINER
