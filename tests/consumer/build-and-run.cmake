@@ -3,7 +3,13 @@
 # one WAY and runs it:
 #   installed       the development component alone, installed from BINARY_DIR
 #                   into a scratch prefix, found by find_package
-#   embedded        the checkout at SOURCE_DIR, by add_subdirectory
+#   embedded        the checkout at SOURCE_DIR, by add_subdirectory; then, by
+#                   parents built Debug and with no build type, whose
+#                   kernels must still be compiled optimised
+#   fetch-content   examples/fetch_content, fetching the checkout's files,
+#                   committed in a repository of their own, at that commit
+#   in-source       those files built in their own folder: git must show
+#                   nothing new there
 #   pkg-config      that same install, its flags from PKG_CONFIG, built by CXX
 #   meson           the checkout as a Meson subproject of the examples' own
 #                   project, built by MESON; then tests/consumer/meson.build,
@@ -25,7 +31,8 @@
 #                   given the switch too (they would ask for kernels the
 #                   library lacks)
 #   shared-object   the install of BINARY_DIR (a static library) linked into
-#                   a shared object, which the program calls
+#                   a shared object, which the program calls, and which must
+#                   not export the library's kernels
 #   libc++          that install, linked by LIBCXX with libc++
 #   vendored        the folder tavik/ copied alone into a project, built by
 #                   CXX with -I
@@ -42,7 +49,7 @@
 #   cmake -DWAY=... -DSOURCE_DIR=... -DBINARY_DIR=... -DWORK=... -DCONFIG=...
 #         -DGENERATOR=... -DCXX=... -DCTEST=... [-DPKG_CONFIG=...] [-DMESON=...]
 #         [-DLIBCXX=...] [-DQEMU=...] [-DAR=...] [-DNM=...] [-DOBJDUMP=...]
-#         [-DFLAGS=...]
+#         [-DGIT=...] [-DFLAGS=...]
 #         [-DLINK_FLAGS=...] -P build-and-run.cmake
 cmake_policy(VERSION 3.21)
 
@@ -127,6 +134,23 @@ function(expect_the_same_shared_code first second)
         "${function_first}\n${function_second}")
     endif()
   endforeach()
+endfunction()
+
+# The files git tracks in the checkout, copied to `destination` and
+# committed there in a repository of their own.
+function(checkout_copy destination)
+  run(${GIT} -C "${SOURCE_DIR}" -c core.quotePath=false ls-files)
+  string(REPLACE "\n" ";" files "${output}")
+  foreach(file IN LISTS files)
+    if(file AND EXISTS "${SOURCE_DIR}/${file}")
+      get_filename_component(folder "${destination}/${file}" DIRECTORY)
+      file(COPY "${SOURCE_DIR}/${file}" DESTINATION "${folder}")
+    endif()
+  endforeach()
+  set(git ${GIT} -C "${destination}" -c user.name=tests -c user.email=tests@localhost)
+  run(${git} init --quiet)
+  run(${git} add --all)
+  run(${git} commit --quiet --message "The checkout's files")
 endfunction()
 
 set(consumer "${SOURCE_DIR}/tests/consumer")
@@ -257,6 +281,12 @@ elseif(WAY STREQUAL "hidden")
     -DCMAKE_CXX_VISIBILITY_PRESET=hidden -DCMAKE_VISIBILITY_INLINES_HIDDEN=ON)
 elseif(WAY STREQUAL "shared-object")
   build_and_test_consumer("-DCMAKE_PREFIX_PATH=${prefix}" -DCONSUMER_SHARED_OBJECT=ON)
+  # The static library's kernels stay inside the shared object.
+  find_program_built(libquick_start.so shared_object)
+  run(${NM} -DC --defined-only "${shared_object}")
+  if(output MATCHES "Tavik::v[0-9_]+::detail::library::")
+    message(FATAL_ERROR "the shared object exports the library's kernels:\n${output}")
+  endif()
 elseif(WAY STREQUAL "libc++")
   run(${LIBCXX} -std=c++20 -stdlib=libc++ ${compile_flags} -DTAVIK_COMPILED_KERNELS=1
     "-I${prefix}/include" "${examples_dir}/quick_start.cpp" "-L${prefix}/lib" -ltavik
@@ -328,6 +358,33 @@ elseif(WAY STREQUAL "mixed-flags")
     endforeach()
   endforeach()
   set(output "")
+elseif(WAY STREQUAL "in-source")
+  # The checkout's files alone, committed in a repository of their own, built
+  # in their own folder: git must see nothing new.
+  checkout_copy("${WORK}/source")
+  run(${CMAKE_COMMAND} -S "${WORK}/source" -B "${WORK}/source" -G "${GENERATOR}"
+    "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_BUILD_TYPE=${CONFIG}" ${flags_as_built}
+    -DTAVIK_FUZZER=OFF)
+  run(${CMAKE_COMMAND} --build "${WORK}/source" --config "${CONFIG}"
+    --target driver-stress floor switches_off_first)
+  run(${GIT} -C "${WORK}/source" status --porcelain --untracked-files=all)
+  if(NOT output STREQUAL "")
+    message(FATAL_ERROR "an in-source build left files that git shows:\n${output}")
+  endif()
+elseif(WAY STREQUAL "fetch-content")
+  # examples/fetch_content as a user builds it, from a repository pinned to
+  # its commit.
+  checkout_copy("${WORK}/repository")
+  run(${GIT} -C "${WORK}/repository" rev-parse HEAD)
+  string(STRIP "${output}" commit)
+  run(${CMAKE_COMMAND} -S "${examples_dir}/fetch_content" -B "${WORK}/build"
+    -G "${GENERATOR}" "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_BUILD_TYPE=${CONFIG}"
+    ${flags_as_built} "-DTAVIK_GIT_REPOSITORY=file://${WORK}/repository"
+    "-DTAVIK_GIT_TAG=${commit}" "-DFETCHCONTENT_BASE_DIR=${WORK}/dependencies")
+  run(${CMAKE_COMMAND} --build "${WORK}/build" --config "${CONFIG}")
+  find_program_built(quick_start program)
+  run(${program})
+  expect_the_consumers_report()
 else()
   if(WAY STREQUAL "installed")
     set(use "-DCMAKE_PREFIX_PATH=${prefix}")
@@ -335,5 +392,24 @@ else()
     set(use "-DTAVIK_SOURCE_DIR=${SOURCE_DIR}")
   endif()
   build_and_test_consumer(${use})
+  if(WAY STREQUAL "embedded")
+    # The kernels are compiled optimised where the parent's configuration is
+    # not: Debug, and none at all.
+    foreach(build_type Debug "")
+      set(parent "${WORK}/parent-${build_type}")
+      run(${CMAKE_COMMAND} -S "${consumer}" -B "${parent}" -G "${GENERATOR}"
+        "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_BUILD_TYPE=${build_type}"
+        "-DTAVIK_SOURCE_DIR=${SOURCE_DIR}")
+      run(${CMAKE_COMMAND} --build "${parent}" --config Debug --target tavik_functions
+        --verbose)
+      string(REGEX MATCH "[^\n]* -c [^\n]*kernels\.cpp[^\n]*" command "${output}")
+      string(REGEX MATCHALL " -O[^ ]*" levels "${command}")
+      list(POP_BACK levels level)
+      if(NOT level MATCHES "^ -O[123s]$")
+        message(FATAL_ERROR "with the build type '${build_type}', the kernels are built "
+          "at '${level}':\n${command}")
+      endif()
+    endforeach()
+  endif()
 endif()
 message("${WAY}: ${output}")

@@ -17,10 +17,18 @@
 
 #include "Loops.h"
 
-// The compiled library's entry points are its exports, whatever visibility
-// its build or a parent that embeds it asks for by default.
+// The compiled library's entry points are a shared library's exports,
+// whatever visibility its build or a parent that embeds it asks for by
+// default (its build defines TAVIK_DETAIL_SHARED_KERNELS); a static library
+// hides them, so that a shared object that links it does not export them.
+// Users' files declare them exported: the linker keeps the narrower of the
+// two.
 #if TAVIK_COMPILED_KERNELS && (defined(__ELF__) || defined(__APPLE__))
+#if defined(TAVIK_DETAIL_DEFINE_KERNELS) && !defined(TAVIK_DETAIL_SHARED_KERNELS)
+#define TAVIK_DETAIL_KERNEL __attribute__((visibility("hidden")))
+#else
 #define TAVIK_DETAIL_KERNEL __attribute__((visibility("default")))
+#endif
 #else
 #define TAVIK_DETAIL_KERNEL
 #endif
