@@ -629,7 +629,8 @@ void RegisterElements(const std::string& type, const std::string& predicate) {
   for (const auto& [function, benchmark] :
        {std::pair{"BM_EraseIf/", &BM_Elements<T, Make, Pred, false>},
         std::pair{"BM_RemoveIf/", &BM_Elements<T, Make, Pred, true>}}) {
-    benchmark::RegisterBenchmark((function + type + "/" + predicate).c_str(), benchmark)
+    benchmark::RegisterBenchmark((function + type).append("/").append(predicate).c_str(),
+                                 benchmark)
         ->Arg(1 << 16)
         ->Arg(1 << 20)
         ->Unit(benchmark::kMicrosecond)

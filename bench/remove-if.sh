@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: BSL-1.0
-# Tavik::remove_if against std::remove_if (bench/functions_bench's
-# BM_RemoveIf, which times the two side by side and gives the median of
-# their ratios) in every configuration a user may build: -O3 (the release
-# preset) and -O2; with the AVX-512 paths and without them
-# (TAVIK_AVX512_PATHS=0, so that an AVX-512 processor takes AVX2); in the
-# compiled form (functions_bench) and header-only (functions_bench_header_only).
-# Each configuration is built in build/bench-remove-if/, and each binary runs
-# REPETITIONS repetitions (default 5). Prints a table per element type: the
-# median over the repetitions of Tavik's time over std's.
-#   bench/remove-if.sh [REPETITIONS]
+# Tavik::remove_if against std::remove_if, and Tavik::erase_if against
+# std::erase_if (bench/functions_bench's BM_RemoveIf and BM_EraseIf, which
+# time the two side by side and give the median of their ratios), in every
+# configuration a user may build: -O3 (the release preset) and -O2; with the
+# AVX-512 paths and without them (TAVIK_AVX512_PATHS=0, so that an AVX-512
+# processor takes AVX2); in the compiled form (functions_bench) and
+# header-only (functions_bench_header_only). Numbers are timed at 2^16, 2^20
+# and 10^7 elements, the other element types (records, pairs, pointers,
+# strings, smart pointers, log lines) at 2^16 and 2^20. Each configuration is
+# built in build/bench-remove-if/, and each binary runs REPETITIONS
+# repetitions (default 5) of the benchmarks FILTER matches (a regular
+# expression, default all). Prints a table per function and element type:
+# the median over the repetitions of Tavik's time over std's.
+#   bench/remove-if.sh [REPETITIONS] [FILTER]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repetitions=${1:-5}
+filter=${2:-'BM_(RemoveIf|EraseIf)/'}
 builds=build/bench-remove-if
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -30,7 +35,7 @@ for level in O3 O2; do
       binary=$dir/bench/functions_bench
       [[ $form == header-only ]] && binary+=_header_only
       echo "$level, $paths, $form" >&2
-      "$binary" --benchmark_filter='BM_RemoveIf' --benchmark_min_time=0.05 \
+      "$binary" --benchmark_filter="$filter" --benchmark_min_time=0.05 \
         --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
         --benchmark_format=csv 2>/dev/null |
         awk -F, -v config="$level $paths $form" '$1 ~ /_median"$/ {
@@ -40,20 +45,29 @@ for level in O3 O2; do
   done
 done
 
-# One row per configuration and predicate, one column per n: Tavik / std.
+# One row per configuration and density, one column per n: Tavik / std.
 awk '{ split($4, part, "/")
-       printf "%s %s %s|%s|%s|%s %.2f\n", $1, $2, $3, part[2], part[3], part[4], $5 }' \
+       printf "%s %s %s|%s|%s|%s|%s %.2f\n", $1, $2, $3, part[1], part[2], part[3], part[4], $5 }' \
   "$work/medians" | sort >"$work/ratios"
-for type in $(cut -d'|' -f2 "$work/ratios" | sort -u); do
+while IFS='|' read -r function type; do
+  case $function in
+    BM_EraseIf) against="Tavik::erase_if / std::erase_if" ;;
+    *) against="Tavik::remove_if / std::remove_if" ;;
+  esac
   echo
-  echo "$type: Tavik::remove_if / std::remove_if, median of $repetitions"
+  echo "$type: $against, median of $repetitions"
   echo
-  echo "| build | paths | form | predicate | 2^16 | 2^20 | 10^7 |"
+  echo "| build | paths | form | removed | 2^16 | 2^20 | 10^7 |"
   echo "|---|---|---|---|---|---|---|"
-  awk -F'|' -v type="$type" '$2 == type {
-      split($1, config, " "); split($4, n_ratio, " ")
-      row = "| -" config[1] " | " config[2] " | " config[3] " | " $3
+  awk -F'|' -v fn="$function" -v type="$type" '$2 == fn && $3 == type {
+      split($1, config, " "); split($5, n_ratio, " ")
+      row = "| -" config[1] " | " config[2] " | " config[3] " | " $4
       cell[row, n_ratio[1]] = n_ratio[2]; rows[row] = 1 }
-    END { for (row in rows) print row " | " cell[row, 65536] " | " cell[row, 1048576] " | " cell[row, 10000000] " |" }' \
-    "$work/ratios" | sort
-done
+    END { for (row in rows) {
+            line = row
+            for (i = 1; i <= 3; ++i) {
+              n = i == 1 ? 65536 : i == 2 ? 1048576 : 10000000
+              line = line " | " ((row, n) in cell ? cell[row, n] : "")
+            }
+            print line " |" } }' "$work/ratios" | sort
+done < <(cut -d'|' -f2,3 "$work/ratios" | sort -u)

@@ -176,10 +176,14 @@ requires Removable<std::remove_reference_t<detail::ReferenceOf<R>>, U>
 // the first, on the element where it stands (an lvalue, as std::remove_if
 // passes it), and its result is read as a bool. pred is the caller's object,
 // never copied between calls, so its state is what the plain loop shows it.
+// Should pred read the range, then asked about the element at place i it
+// finds the elements from some place m on as they were, and before m, at
+// the start and in order, those of the first m that it left, where
+// i - 255 <= m <= i: a path asks up to 256 elements before it moves any.
 // Should pred throw, the exception passes out, and the range holds at its
 // start, in order, the elements before that one that pred left; that one
 // and every element after it where they were; and in the places between,
-// copies of elements of the range.
+// elements of the range, or elements moved from.
 template <class T, class Pred>
 requires RemovableIf<T, Pred>
 [[nodiscard]] constexpr T* remove_if(T* begin, T* end, Pred pred) {

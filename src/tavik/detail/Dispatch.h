@@ -195,9 +195,9 @@ struct KernelCompaction {
 // compaction's flags; the compaction then takes the block by them (the
 // blocks path's first finds the first element that goes, and may take a
 // block by branches, asking as it goes).
-// So removes, asked about an element, sees every element from that one on
-// as it was, and the range before it as the plain loop leaves it after the
-// block's first element. Should removes throw, the compaction first takes
+// So removes, asked about an element, sees every element from the block's
+// first on as it was, and before that the range as the plain loop leaves
+// it there. Should removes throw, the compaction first takes
 // the elements it has answered for, so that the range is left as the plain
 // loop leaves it but in the places past the kept elements and before the
 // one it threw on.
