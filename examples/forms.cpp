@@ -30,7 +30,7 @@ int main() {
   Tavik::display(std::cout, std::list{1, 2});  // "1, 2"
 
   // Which path remove and remove_if over int, and sum over int, take here:
-  // avx512, avx2, neon, branchless or plain; and the version that runs.
+  // avx512, avx2, neon, blocks or plain; and the version that runs.
   std::cout << "remove: " << Tavik::remove_path<int>()
             << ", sum: " << Tavik::sum_path<int>() << ", version " << Tavik::version()
             << '\n';
