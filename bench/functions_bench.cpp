@@ -643,7 +643,7 @@ void RegisterElements(const std::string& type, const std::string& predicate) {
         std::pair{"BM_RemoveIf/", &BM_Elements<T, Make, Pred, true>}}) {
     if (kEraseOnly && benchmark == &BM_Elements<T, Make, Pred, true>) continue;
     for (const auto& [size, iterations] :
-         {std::pair{1 << 16, 50}, std::pair{1 << 20, 10}}) {
+         {std::pair{1 << 16, 30}, std::pair{1 << 20, 5}}) {
       benchmark::RegisterBenchmark(
           (function + type).append("/").append(predicate).c_str(), benchmark)
           ->Arg(size)

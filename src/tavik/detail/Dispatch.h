@@ -161,6 +161,9 @@ struct KernelCompaction {
   static constexpr std::ptrdiff_t kBlock = 256;
   static constexpr bool kTakesBranches = false;
 
+  // The flags are written before they are read, block by block.
+  explicit KernelCompaction(Path on) : path(on) {}
+
   Path path;
   alignas(64) FlagOf<T> flags[kBlock];
 
@@ -196,11 +199,10 @@ struct KernelCompaction {
 // blocks path's first finds the first element that goes, and may take a
 // block by branches, asking as it goes).
 // So removes, asked about an element, sees every element from the block's
-// first on as it was, and before that the range as the plain loop leaves
-// it there. Should removes throw, the compaction first takes
-// the elements it has answered for, so that the range is left as the plain
-// loop leaves it but in the places past the kept elements and before the
-// one it threw on.
+// first on as it was, and before that the range as the plain loop leaves it
+// there. Should removes throw, the compaction first takes the elements it
+// has answered for, so that the range is left as the plain loop leaves it
+// but in the places past the kept elements and before the one it threw on.
 template <class T, class Removes, class Compaction>
 T* remove_by_flags(T* begin, T* end, Removes& removes, Compaction& compaction) {
   constexpr std::ptrdiff_t kBlock = Compaction::kBlock;
@@ -264,7 +266,7 @@ T* remove_by_path(Path path, T* begin, T* end, Removes& removes) {
 #if TAVIK_VECTOR_PATHS
   if constexpr (VectorElement<T>) {
     if (path != Path::blocks) {
-      KernelCompaction<kVacated, T> compaction{path, {}};
+      KernelCompaction<kVacated, T> compaction(path);
       return detail::remove_by_flags(begin, end, removes, compaction);
     }
   }
