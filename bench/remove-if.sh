@@ -9,10 +9,9 @@
 # header-only (functions_bench_header_only). Numbers are timed at 2^16, 2^20
 # and 10^7 elements in every configuration; the other element types
 # (records, pairs, pointers, strings, smart pointers, log lines), at 2^16 and
-# 2^20, in the compiled form with the AVX-512 paths only: the blocks path
-# they take is the header's own code in either form, and TAVIK_AVX512_PATHS
-# changes nothing of it (and making their elements takes most of the hour
-# the script runs). Each configuration is built in
+# 2^20, at -O3 and -O2 in the compiled form with the AVX-512 paths: the
+# blocks path they take is the header's own code in either form, and
+# TAVIK_AVX512_PATHS changes nothing of it. Each configuration is built in
 # build/bench-remove-if/, and each binary runs REPETITIONS repetitions
 # (default 5). Prints a table per function and element type: the median over
 # the repetitions of Tavik's time over std's; the medians themselves are kept

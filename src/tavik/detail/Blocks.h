@@ -18,7 +18,11 @@ TAVIK_DETAIL_BEGIN_DETAIL
 // 1.1 to 2 times as long as std::erase_if over 2^16 pairs (Zen 5, g++ 12).
 template <class T, class Removes>
 T* find_unrolled(T* begin, T* end, Removes& removes) {
-  for (; end - begin >= 4; begin += 4) {
+  // The end of the unrolled loop is counted once, as libstdc++ counts it:
+  // testing end - begin >= 4 on every iteration took 1.5 times its time
+  // over 2^16 pairs at -O2 with nothing to remove.
+  for (T* const unrolled_end = begin + (end - begin) / 4 * 4; begin != unrolled_end;
+       begin += 4) {
     if (removes(begin[0])) return begin;
     if (removes(begin[1])) return begin + 1;
     if (removes(begin[2])) return begin + 2;
@@ -104,11 +108,14 @@ class BlockCompaction {
     removed_ = 0;
     const std::uint64_t block =
         count == kBlock ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+    T* const first_kept = kept;
     for (std::uint64_t keep = ~removed & block; keep != 0; keep &= keep - 1) {
       detail::relocate<kVacated>(*kept, from[detail::countr_zero(keep)]);
       ++kept;
     }
-    by_branches_ = detail::popcount(removed) < kByFlagsFrom;
+    // The kept count rather than a popcount, which without POPCNT (plain
+    // x86-64) is a call into the compiler's runtime.
+    by_branches_ = count - (kept - first_kept) < kByFlagsFrom;
     return kept;
   }
 
