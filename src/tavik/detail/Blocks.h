@@ -47,11 +47,12 @@ T* find_unrolled(T* begin, T* end, Removes& removes) {
 // the pass over flags. Blocks start past the first element that goes, which
 // find looks for as std::find_if does; flags take the first, and the plain
 // loop's branches any block after one from which fewer than kByFlagsFrom in
-// 64 went. Against std::erase_if over 2^16 elements (Zen 5,
-// g++ 12), flags took 0.92-0.96 of its time at 10% gone for pairs, 16-byte
+// 64 went. While the threshold was chosen, flags alone took 0.92-0.96 of
+// std::erase_if's time over 2^16 elements at 10% gone for pairs, 16-byte
 // records and pointers, and 1.1-1.2 for 64-byte records and smart pointers,
-// which cross over near 14%; 8 of 64 keeps each type within its better way
-// but at the densities where the two ways are alike.
+// which cross over near 14% (Zen 5, g++ 12); 8 of 64 keeps each type within
+// its better way but at the densities where the two ways are alike.
+// bench/remove-if.sh times the engine at 10% and 14% gone.
 template <Vacated kVacated, class T>
 class BlockCompaction {
  public:
