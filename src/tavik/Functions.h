@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: BSL-1.0
 // <tavik/Functions.h>: totals, in-place removal and one-line display over
-// contiguous arrays, exact to the letter of their plain loops and fast for
-// every element type. docs/reference.md states each contract in full.
+// contiguous arrays of any element type, exact to the letter of their plain
+// loops and fast where the standard ones branch unpredictably.
+// docs/reference.md states each contract in full.
 //
 // namespace Tavik {
 //   // T{} plus every element, in order, in the element type.
