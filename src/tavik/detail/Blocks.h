@@ -84,16 +84,13 @@ class BlockCompaction {
   template <class Removes>
   T* take_by_branches(T* from, T* to, T* kept, Removes& removes) {
     const std::ptrdiff_t count = to - from;
-    std::ptrdiff_t removed = 0;
+    T* const first_kept = kept;
     for (; from != to; ++from) {
-      if (removes(*from)) {
-        ++removed;
-        continue;
-      }
+      if (removes(*from)) continue;
       detail::relocate<kVacated>(*kept, *from);
       ++kept;
     }
-    by_branches_ = removed * kBlock < kByFlagsFrom * count;
+    choose_next(count, kept - first_kept);
     return kept;
   }
 
@@ -114,9 +111,7 @@ class BlockCompaction {
       detail::relocate<kVacated>(*kept, from[detail::countr_zero(keep)]);
       ++kept;
     }
-    // The kept count rather than a popcount, which without POPCNT (plain
-    // x86-64) is a call into the compiler's runtime.
-    by_branches_ = count - (kept - first_kept) < kByFlagsFrom;
+    choose_next(count, kept - first_kept);
     return kept;
   }
 
@@ -126,6 +121,14 @@ class BlockCompaction {
   static T* finish(T* kept, T* end) { return detail::vacate<kVacated>(kept, end); }
 
  private:
+  // Takes the next block by branches if fewer than kByFlagsFrom in 64 of the
+  // count just taken went. Counted from the kept elements, not by a popcount
+  // of the flags, which without POPCNT (plain x86-64) is a call into the
+  // compiler's runtime.
+  void choose_next(std::ptrdiff_t count, std::ptrdiff_t kept) {
+    by_branches_ = (count - kept) * kBlock < kByFlagsFrom * count;
+  }
+
   std::uint64_t removed_ = 0;
   bool by_branches_ = false;
 };
